@@ -1,0 +1,55 @@
+// The library's exported entry points. Hosts look up VSTPluginMain, or main
+// under its older name, and call it once per instance with their callback.
+
+#include "framework/Lock.h"
+#include "framework/vst2/IEffectVST.h"
+
+#if defined(_WIN32)
+// Exported through the .def file.
+#define MORVANE_VST_EXPORT
+// The .def file exports VstMainEntry under the name "main".
+#define MORVANE_MAIN_SYMBOL
+#else
+#define MORVANE_VST_EXPORT __attribute__((visibility("default")))
+// The C++ compiler reserves the name main for the program's own; the
+// assembler name gives the symbol hosts look up.
+#define MORVANE_MAIN_SYMBOL __asm__("main")
+#endif
+
+namespace {
+
+// Serialises instantiation across threads. A function-local static is
+// constructed exactly once even when several threads arrive together, and is
+// destroyed when the library is unloaded.
+ILock& ConstructionLock() {
+  static ILock lock;
+  return lock;
+}
+
+// Constructs the lock while the library loads, before any host thread can
+// call an entry point.
+const bool kConstructionLockReady = (ConstructionLock(), true);
+
+}  // namespace
+
+extern "C" MORVANE_VST_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback);
+extern "C" MORVANE_VST_EXPORT AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback)
+    MORVANE_MAIN_SYMBOL;
+
+// 1. Take the construction lock.
+// 2. Construct the plug-in with the callback (stored, not called).
+// 3. Fill any preset still blank with the current values, and report at least
+//    one program, which hosts expect.
+// 4. Release the lock and return the record, or null.
+AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
+  (void)kConstructionLockReady;
+  ILockGuard guard(ConstructionLock());
+  IEffectVST* plug = CreateEffectInstance(hostCallback);
+  if (!plug) return nullptr;
+  plug->FillDefaultPresets("Empty", plug->PresetCount());
+  AEffect* effect = plug->GetAEffect();
+  if (effect->numPrograms < 1) effect->numPrograms = 1;
+  return effect;
+}
+
+AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }
