@@ -1,0 +1,185 @@
+#pragma once
+// A plug-in class for framework tests: configured like Morvane
+// and built the way the VST2 adapter and the plug-in build it, with the
+// adapter's required operations recording their calls instead of calling a
+// host. Also a recording stand-in for the editor's graphics object.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/IEffectBase.h"
+#include "framework/IGraphics.h"
+
+namespace morvane_test {
+
+// One recorded call: which operation, its index argument and its value.
+struct Call {
+  std::string what;
+  int idx = -1;
+  double value = 0.0;
+  bool flag = false;
+};
+
+inline bool operator==(const Call& a, const Call& b) {
+  return a.what == b.what && a.idx == b.idx && a.value == b.value && a.flag == b.flag;
+}
+
+class FakeGraphics : public IGraphics {
+public:
+  FakeGraphics(std::vector<Call>* log, bool* deleted = nullptr) : mLog(log), mDeleted(deleted) {}
+  ~FakeGraphics() override {
+    if (mDeleted) *mDeleted = true;
+  }
+  int Width() const override { return 578; }
+  int Height() const override { return 299; }
+  void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
+    mLog->push_back({"ShowParamInEditor", paramIdx, value, normalized});
+  }
+  void ApplyParamToControls(int paramIdx, double normalizedValue) override {
+    mLog->push_back({"ApplyParamToControls", paramIdx, normalizedValue, false});
+  }
+  void PrepareDrawing() override { mLog->push_back({"PrepareDrawing", -1, 0.0, false}); }
+  void* OpenWindow(void* /*parentWindow*/) override { return nullptr; }
+  void CloseWindow() override {}
+
+private:
+  std::vector<Call>* mLog;
+  bool* mDeleted;
+};
+
+struct ParamSpec {
+  const char* name;
+  const char* label;
+  double minVal;
+  double maxVal;
+  double defaultVal;
+  double shape;
+};
+
+// Morvane's parameters, in index order.
+inline const ParamSpec kMorvaneParams[8] = {
+    {"Attack", "%", -100.0, 100.0, 0.0, 1.0},        {"Sustain", "%", -100.0, 100.0, 0.0, 1.0},
+    {"Attack Link", "%", 0.0, 100.0, 0.0, 1.0},      {"Attack Length", "ms", 0.0, 20.0, 5.0, 1.0},
+    {"Gain", "dB", -94.0, 6.0, 0.0, 0.09},           {"SC HPF", "%", 0.0, 100.0, 0.0, 1.0},
+    {"Sustain Link", "%", 0.0, 100.0, 0.0, 1.0},     {"Sustain Length", "ms", 0.0, 750.0, 500.0, 1.0},
+};
+
+inline IEffectConfig MorvaneConfig(const char* channelIO = "1-1 2-2", int nPresets = 1) {
+  IEffectConfig c;
+  c.nParams = 8;
+  c.channelIOStr = channelIO;
+  c.nPresets = nPresets;
+  c.effectName = "Morvane";
+  c.productName = "";
+  c.makerName = "Bexo";
+  c.version = 0x00010001;
+  c.uniqueID = 0x4D766E71;  // 'Mvnq'
+  c.makerID = 0x4D766E71;
+  c.latency = 0;
+  c.usesChunks = false;
+  c.isInstrument = false;
+  c.wantsMidi = false;
+  return c;
+}
+
+class TestEffect : public IEffectBase {
+public:
+  // How ProcessBlock behaves: the base's pass-through, or a stateful filter
+  // (so that splitting a block into pieces would show) that also records the
+  // length of every call.
+  enum class Processing { kPassThrough, kStatefulFilter };
+
+  explicit TestEffect(const IEffectConfig& config = MorvaneConfig(), bool makePreset = true)
+      : IEffectBase(config) {
+    // What the VST2 adapter's constructor does.
+    for (int i = 0; i < InputCount(); ++i) SetInputConnected(i, true);
+    for (int i = 0; i < OutputCount(); ++i) SetOutputConnected(i, true);
+    SetBlockSize(1024);
+    // What Morvane's constructor does, parameters in its definition order.
+    static const int kDefineOrder[8] = {0, 1, 2, 3, 6, 7, 4, 5};
+    for (int idx : kDefineOrder) {
+      IParameter* p = GetParam(idx);
+      if (!p) continue;
+      const ParamSpec& s = kMorvaneParams[idx];
+      p->DefineDouble(s.name, s.defaultVal, s.minVal, s.maxVal, 0.01, s.label, "");
+      p->SetShape(s.shape);
+    }
+    if (makePreset) FillDefaultPresets("-", 1);
+  }
+
+  // ---- recording overrides -------------------------------------------------
+  void ParamChanged(int paramIdx) override {
+    IEffectBase::ParamChanged(paramIdx);
+    calls.push_back({"ParamChanged", paramIdx, GetParam(paramIdx) ? GetParam(paramIdx)->Value() : 0.0, false});
+  }
+  void Reset() override {
+    IEffectBase::Reset();
+    calls.push_back({"Reset"});
+  }
+  void OnPresetsEdited() override { calls.push_back({"OnPresetsEdited"}); }
+
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override {
+    blockLengths.push_back(nFrames);
+    if (processing == Processing::kPassThrough) {
+      IEffectBase::ProcessBlock(inputs, outputs, nFrames);
+      return;
+    }
+    // Every input and output buffer must be valid for nFrames samples.
+    for (int c = 0; c < 2 && c < OutputCount(); ++c) {
+      const double* in = inputs[c];
+      double* out = outputs[c];
+      for (int s = 0; s < nFrames; ++s) {
+        mState[c] = 0.75 * mState[c] + 0.25 * in[s];
+        out[s] = in[s] * 0.5 + mState[c] + 0.001 * static_cast<double>(mCount[c]++);
+      }
+    }
+  }
+
+  // ---- the adapter's required operations --------------------------------
+  void BeginHostEdit(int paramIdx) override { calls.push_back({"BeginHostEdit", paramIdx}); }
+  void NotifyHostOfParam(int paramIdx, double normalizedValue) override {
+    calls.push_back({"NotifyHostOfParam", paramIdx, normalizedValue});
+  }
+  void EndHostEdit(int paramIdx) override { calls.push_back({"EndHostEdit", paramIdx}); }
+  void NotifyHostOfPreset() override { calls.push_back({"NotifyHostOfPreset"}); }
+  int GetHostSamplePos() override { return 0; }
+  double GetHostTempo() override { return 0.0; }
+  void GetHostTimeSig(int* numerator, int* denominator) override {
+    if (numerator) *numerator = 0;
+    if (denominator) *denominator = 0;
+  }
+  void GetHostTime(ITransportInfo* /*info*/) override {}
+  void ResizeEditor(int width, int height) override {
+    calls.push_back({"ResizeEditor", width, static_cast<double>(height)});
+  }
+  bool SendMidi(const IMidiMessage* msg) override {
+    calls.push_back({"SendMidi", msg ? msg->status : -1, msg ? static_cast<double>(msg->data1) : 0.0});
+    return true;
+  }
+
+  // Calls whose name is `what`, in order.
+  std::vector<Call> CallsNamed(const std::string& what) const {
+    std::vector<Call> out;
+    for (const Call& c : calls)
+      if (c.what == what) out.push_back(c);
+    return out;
+  }
+
+  // Direct access for tests of the plumbing.
+  double** InputSlots() { return static_cast<double**>(mInputPtrs.Data()); }
+  double** OutputSlots() { return static_cast<double**>(mOutputPtrs.Data()); }
+  void SetHostForTest(int host, int version) {
+    mHost = host;
+    mHostVersion = version;
+  }
+
+  std::vector<Call> calls;
+  std::vector<int> blockLengths;
+  Processing processing = Processing::kPassThrough;
+
+private:
+  double mState[2] = {0.0, 0.0};
+  long mCount[2] = {0, 0};
+};
+
+}  // namespace morvane_test
