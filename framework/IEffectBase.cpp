@@ -1,5 +1,6 @@
 #include "framework/IEffectBase.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -136,7 +137,9 @@ void IEffectBase::OnEditorOpened() {}
 void IEffectBase::OnEditorClosed() {}
 void IEffectBase::ReservedHook7() {}
 void IEffectBase::OnActiveChanged(bool /*active*/) { ILockGuard guard(mLock); }
-void IEffectBase::HandleMidi(const IMidiMessage* msg) { SendMidi(msg); }
+void IEffectBase::HandleMidi(const IMidiMessage* msg) {
+  if (msg) SendMidi(msg);
+}
 void IEffectBase::HandleSysEx(const ISysExMessage* /*msg*/) {}
 
 bool IEffectBase::GetNoteName(int /*noteNumber*/, char* name) {
@@ -170,7 +173,8 @@ void IEffectBase::ShowHostParamMenu(int /*paramIdx*/, int /*x*/, int /*y*/) {}
 void IEffectBase::SetParamFromEditor(int paramIdx, double normalizedValue) {
   ILockGuard guard(mLock);
   IParameter* param = GetParam(paramIdx);
-  if (!param) return;
+  // A NaN would reach neither the parameter nor, as an automation value, the host.
+  if (!param || std::isnan(normalizedValue)) return;
   param->SetFromNormalized(normalizedValue);
   NotifyHostOfParam(paramIdx, normalizedValue);
   ParamChanged(paramIdx);
@@ -298,12 +302,9 @@ void IEffectBase::BindOutputBuffers(double** outputs) {
   int k = 0;
   for (int i = 0; i < OutputCount(); ++i) {
     OutputChannel* ch = GetOutput(i);
-    if (ch->connected) {
-      *ch->dest = outputs ? outputs[k] : nullptr;
-      ++k;
-    } else {
-      *ch->dest = ScratchOf(ch->scratch);
-    }
+    double* host = nullptr;
+    if (ch->connected) host = outputs ? outputs[k++] : nullptr;
+    *ch->dest = host ? host : ScratchOf(ch->scratch);
   }
 }
 
@@ -311,25 +312,18 @@ void IEffectBase::BindDoubleAt(double** inputs, double** outputs, int start) {
   int k = 0;
   for (int i = 0; i < InputCount(); ++i) {
     InputChannel* ch = GetInput(i);
-    if (ch->connected) {
-      double* host = inputs ? inputs[k] : nullptr;
-      *ch->src = host ? host + start : nullptr;
-      ++k;
-    } else {
-      *ch->src = ScratchOf(ch->scratch);
-    }
+    double* host = nullptr;
+    if (ch->connected) host = inputs ? inputs[k++] : nullptr;
+    // A host that leaves out a buffer gets the channel treated as disconnected for this call.
+    *ch->src = host ? host + start : ScratchOf(ch->scratch);
   }
   if (!outputs) return;
   k = 0;
   for (int i = 0; i < OutputCount(); ++i) {
     OutputChannel* ch = GetOutput(i);
-    if (ch->connected) {
-      double* host = outputs[k];
-      *ch->dest = host ? host + start : nullptr;
-      ++k;
-    } else {
-      *ch->dest = ScratchOf(ch->scratch);
-    }
+    double* host = nullptr;
+    if (ch->connected) host = outputs[k++];
+    *ch->dest = host ? host + start : ScratchOf(ch->scratch);
   }
 }
 
@@ -420,16 +414,23 @@ void IEffectBase::SilenceOutputs(float** outputs, int nFrames) {
 
 void IEffectBase::ProcessHostDouble(double** inputs, double** outputs, int nFrames) {
   if (nFrames <= 0) return;
-  bool allConnected = true;
-  for (int i = 0; i < InputCount(); ++i) allConnected = allConnected && GetInput(i)->connected;
-  for (int i = 0; i < OutputCount(); ++i) allConnected = allConnected && GetOutput(i)->connected;
-  if (allConnected) {
+  // Every channel must have a host buffer for the direct path; a scratch
+  // buffer standing in for one holds only the block size.
+  bool direct = true;
+  int k = 0;
+  for (int i = 0; i < InputCount(); ++i) {
+    if (!GetInput(i)->connected || !inputs || !inputs[k++]) direct = false;
+  }
+  k = 0;
+  for (int i = 0; i < OutputCount(); ++i) {
+    if (!GetOutput(i)->connected || !outputs || !outputs[k++]) direct = false;
+  }
+  if (direct) {
     BindInputBuffers(inputs);
     BindOutputBuffers(outputs);
     RunBlock(nFrames);
     return;
   }
-  // A disconnected channel's scratch buffer holds only the block size.
   const int piece = ScratchFrames();
   if (piece <= 0) {
     SilenceOutputs(outputs, nFrames);

@@ -171,7 +171,11 @@ public:
   // run in consecutive pieces of at most the block size, so the scratch
   // buffers are never overrun and nothing is allocated; the result equals one
   // long block. The double path runs in one piece while every channel is
-  // connected, and in pieces of at most the block size otherwise.
+  // connected, and in pieces of at most the block size otherwise; a null host
+  // buffer is replaced by the channel's scratch buffer for the call.
+  // nFrames <= 0 does nothing. When scratch buffers are needed but there are
+  // none (block size 0 or less), the replacing paths write silence to the
+  // host's outputs and the accumulating path leaves them untouched.
   void ProcessHostDouble(double** inputs, double** outputs, int nFrames);
   void ProcessHostSingle(float** inputs, float** outputs, int nFrames, bool accumulating);
 

@@ -45,7 +45,7 @@ void IEffectBase::FillDefaultPresets(const char* name, int count) {
     for (int i = 0; i < PresetCount() && !blank; ++i) {
       if (!GetPreset(i)->mInitialized) blank = GetPreset(i);
     }
-    if (!blank) continue;
+    if (!blank) break;  // the remaining repetitions would find none either
     blank->mInitialized = true;
     CopyPresetName(blank, name ? name : "Empty");
     blank->mChunk.Clear();

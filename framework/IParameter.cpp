@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -91,8 +92,8 @@ void IParameter::SetDisplayText(int value, const char* text) {
       return;
     }
   }
-  const int bytes = (n + 1) * static_cast<int>(sizeof(ValueText));
-  if (!mValueTexts.Resize(bytes) || mValueTexts.Size() != bytes) return;
+  const int64_t bytes = (static_cast<int64_t>(n) + 1) * static_cast<int64_t>(sizeof(ValueText));
+  if (bytes > INT32_MAX || !mValueTexts.Resize(static_cast<int>(bytes)) || mValueTexts.Size() != bytes) return;
   std::memcpy(static_cast<unsigned char*>(mValueTexts.Data()) + n * sizeof(ValueText), &entry, sizeof entry);
 }
 
@@ -167,7 +168,8 @@ const char* IParameter::LabelForHost() const {
 
 void IParameter::FormatForHost(double value, bool normalized, char* out, int outSize, bool withDisplayText) const {
   if (!out || outSize < 1) return;
-  if (normalized) value = FromNormalized(value);
+  // Limited like SetFromNormalized, so the text shows what the parameter would hold.
+  if (normalized) value = FromNormalized(std::isnan(value) ? value : std::min(std::max(value, 0.0), 1.0));
   int iv = 0;
   if (withDisplayText && NDisplayTexts() > 0 && TruncToInt(value, &iv)) {
     const char* text = DisplayTextForValue(iv);

@@ -57,7 +57,8 @@ public:
   const char* LabelForHost() const;
   // Writes the value's text (the display text, or the number with the
   // parameter's precision) into out, which holds outSize bytes (at least 1);
-  // the text is cut to fit and always NUL-terminated.
+  // the text is cut to fit and always NUL-terminated. A normalised value is
+  // limited to [0, 1] and mapped through the shape, without step snapping.
   void FormatForHost(double value, bool normalized, char* out, int outSize, bool withDisplayText = true) const;
 
   EParamType Type() const { return static_cast<EParamType>(mType); }

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "framework/GrowBuffer.h"
 
 // An owning list of object pointers kept in a GrowBuffer. Get returns null
@@ -23,8 +25,8 @@ public:
   // when the list could not grow.
   T* Add(T* obj) {
     const int n = Count();
-    const int bytes = (n + 1) * static_cast<int>(sizeof(T*));
-    if (!mBuf.Resize(bytes) || mBuf.Size() != bytes) {
+    const int64_t bytes = (static_cast<int64_t>(n) + 1) * static_cast<int64_t>(sizeof(T*));
+    if (bytes > INT32_MAX || !mBuf.Resize(static_cast<int>(bytes)) || mBuf.Size() != bytes) {
       delete obj;
       return nullptr;
     }

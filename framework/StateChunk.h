@@ -36,7 +36,8 @@ public:
   int Get(double* v, int startPos) const;
   // Reads an int32 length n and then n characters into out (outSize bytes,
   // always NUL-terminated, cut to fit). Returns the position after the text, or
-  // -1 when the length cannot be read or the text does not fit in the chunk.
+  // -1 when the length cannot be read, is negative, or the text does not fit in
+  // the chunk; out is then "". A length of 0 gives "" and the position + 4.
   int GetStr(char* out, int outSize, int startPos) const;
 
   // Clear, then the magic and the format version.

@@ -590,6 +590,33 @@ TEST(EffectBase, DoubleWithADisconnectedChannelRunsInPieces) {
   for (double v : out0) ASSERT_EQ(v, 0.0);
 }
 
+TEST(EffectBase, NullHostBuffersUseScratch) {
+  TestEffect fx;
+  fx.processing = TestEffect::Processing::kStatefulFilter;
+  std::vector<double> a(3000, 0.5), oa(3000, 9.0);
+  double* ins[2] = {a.data(), nullptr};
+  double* outs[2] = {oa.data(), nullptr};
+  fx.ProcessHostDouble(ins, outs, 3000);  // pieces: the scratch stands in
+  EXPECT_EQ(fx.blockLengths, (std::vector<int>{1024, 1024, 952}));
+  EXPECT_NE(oa[2999], 9.0);
+  fx.ProcessHostDouble(nullptr, nullptr, 100);
+  float f[4] = {1, 2, 3, 4};
+  float* fins[2] = {nullptr, f};
+  float* fouts[2] = {nullptr, nullptr};
+  fx.ProcessHostSingle(fins, fouts, 4, false);
+  fx.ProcessHostSingle(nullptr, nullptr, 4, true);
+}
+
+TEST(EffectBase, NaNFromTheEditorChangesNothing) {
+  TestEffect fx;
+  fx.calls.clear();
+  fx.SetParamFromEditor(0, std::nan(""));
+  EXPECT_EQ(fx.GetParam(0)->Value(), 0.0);
+  EXPECT_TRUE(fx.calls.empty());
+  fx.HandleMidi(nullptr);
+  EXPECT_TRUE(fx.calls.empty());
+}
+
 // ---- the lock --------------------------------------------------------------------------
 
 TEST(EffectBase, LockIsReentrantAndExcludesOtherThreads) {

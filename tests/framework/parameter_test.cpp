@@ -165,6 +165,15 @@ TEST(Parameter, FormatNormalizedConvertsWithoutSnapping) {
   EXPECT_EQ(Format(stepped, 0.3, true), "1");
 }
 
+TEST(Parameter, FormatNormalizedIsLimitedToTheRange) {
+  IParameter p;
+  DefineAttack(p);
+  EXPECT_EQ(Format(p, 1.5, true), "100.00");
+  EXPECT_EQ(Format(p, -0.5, true), "-100.00");
+  p.SetShape(0.09);
+  EXPECT_EQ(Format(p, -0.5, true), "-100.00");  // not a NaN power
+}
+
 TEST(Parameter, FormatNegated) {
   IParameter p;
   DefineAttack(p);

@@ -173,6 +173,8 @@ TEST(Presets, FillDefaultPresets) {
   fx.GetPreset(2)->mChunk.Get(&v, 0);
   EXPECT_EQ(v, 42.0);
   EXPECT_EQ(fx.GetPreset(0)->mChunk.Size(), 64);  // untouched
+  fx.FillDefaultPresets("x", INT32_MAX);  // returns at once when none is blank
+  EXPECT_STREQ(fx.GetPresetName(2), "Empty");
 }
 
 TEST(Presets, FillDefaultPresetsAsTheEntryPointDoes) {
