@@ -296,33 +296,27 @@ int IEffectBase::ScratchFrames() const {
   return frames;
 }
 
-void IEffectBase::BindInputBuffers(double** inputs) { BindDoubleAt(inputs, nullptr, 0); }
+void IEffectBase::BindInputBuffers(double** inputs) { BindDoubleInputsAt(inputs, 0); }
 
-void IEffectBase::BindOutputBuffers(double** outputs) {
-  int k = 0;
-  for (int i = 0; i < OutputCount(); ++i) {
-    OutputChannel* ch = GetOutput(i);
-    double* host = nullptr;
-    if (ch->connected) host = outputs ? outputs[k++] : nullptr;
-    *ch->dest = host ? host : ScratchOf(ch->scratch);
-  }
-}
+void IEffectBase::BindOutputBuffers(double** outputs) { BindDoubleOutputsAt(outputs, 0); }
 
-void IEffectBase::BindDoubleAt(double** inputs, double** outputs, int start) {
+// A host that leaves out a buffer gets the channel treated as disconnected for the call.
+void IEffectBase::BindDoubleInputsAt(double** inputs, int start) {
   int k = 0;
   for (int i = 0; i < InputCount(); ++i) {
     InputChannel* ch = GetInput(i);
     double* host = nullptr;
     if (ch->connected) host = inputs ? inputs[k++] : nullptr;
-    // A host that leaves out a buffer gets the channel treated as disconnected for this call.
     *ch->src = host ? host + start : ScratchOf(ch->scratch);
   }
-  if (!outputs) return;
-  k = 0;
+}
+
+void IEffectBase::BindDoubleOutputsAt(double** outputs, int start) {
+  int k = 0;
   for (int i = 0; i < OutputCount(); ++i) {
     OutputChannel* ch = GetOutput(i);
     double* host = nullptr;
-    if (ch->connected) host = outputs[k++];
+    if (ch->connected) host = outputs ? outputs[k++] : nullptr;
     *ch->dest = host ? host + start : ScratchOf(ch->scratch);
   }
 }
@@ -438,7 +432,8 @@ void IEffectBase::ProcessHostDouble(double** inputs, double** outputs, int nFram
   }
   for (int start = 0; start < nFrames; start += piece) {
     const int n = nFrames - start < piece ? nFrames - start : piece;
-    BindDoubleAt(inputs, outputs, start);
+    BindDoubleInputsAt(inputs, start);
+    BindDoubleOutputsAt(outputs, start);
     RunBlock(n);
   }
 }

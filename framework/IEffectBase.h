@@ -225,7 +225,8 @@ private:
   void PointDisconnectedAtScratch();
   // Double-precision binding with the host's buffers advanced by `start`
   // frames; disconnected channels get their scratch buffers.
-  void BindDoubleAt(double** inputs, double** outputs, int start);
+  void BindDoubleInputsAt(double** inputs, int start);
+  void BindDoubleOutputsAt(double** outputs, int start);
   // Writes nFrames zeros into the connected host outputs.
   void SilenceOutputs(double** outputs, int nFrames);
   void SilenceOutputs(float** outputs, int nFrames);

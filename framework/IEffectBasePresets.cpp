@@ -112,6 +112,11 @@ int IEffectBase::UnserializePresets(const StateChunk* chunk, int startPos) {
   int pos = chunk ? startPos : -1;
   for (int i = 0; i < PresetCount() && pos >= 0; ++i) {
     IPresetSlot* preset = GetPreset(i);
+    if (pos >= chunk->Size()) {
+      // The bank holds fewer presets than the plug-in: the rest keep their names and states.
+      pos = -1;
+      break;
+    }
     char name[sizeof preset->mName];
     pos = chunk->GetStr(name, sizeof name, pos);
     CopyPresetName(preset, pos >= 0 ? name : "");

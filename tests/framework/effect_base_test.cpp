@@ -600,6 +600,8 @@ TEST(EffectBase, NullHostBuffersUseScratch) {
   EXPECT_EQ(fx.blockLengths, (std::vector<int>{1024, 1024, 952}));
   EXPECT_NE(oa[2999], 9.0);
   fx.ProcessHostDouble(nullptr, nullptr, 100);
+  EXPECT_EQ(fx.OutputSlots()[0], fx.GetOutput(0)->scratch.Data());  // not the last call's buffer
+  EXPECT_EQ(fx.InputSlots()[1], fx.GetInput(1)->scratch.Data());
   float f[4] = {1, 2, 3, 4};
   float* fins[2] = {nullptr, f};
   float* fouts[2] = {nullptr, nullptr};

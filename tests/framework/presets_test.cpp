@@ -391,6 +391,22 @@ TEST(Presets, ShortBankRestoresWhatItHolds) {
   EXPECT_EQ(Values(fx), (std::vector<double>{0, 0, 0, 5, 0, 0, 0, 500}));
 }
 
+TEST(Presets, BankWithFewerPresetsLeavesTheRest) {
+  TestEffect source;
+  source.ModifyCurrentPreset("solo");
+  StateChunk bank;
+  ASSERT_TRUE(source.SerializePresets(&bank));
+
+  TestEffect fx(MorvaneConfig("1-1 2-2", 2));
+  fx.ModifyCurrentPreset("before");
+  std::strcpy(fx.GetPreset(1)->mName, "second");
+  fx.GetPreset(1)->mInitialized = true;
+  EXPECT_EQ(fx.UnserializePresets(&bank, 0), -1);  // the bank did not cover every preset
+  EXPECT_STREQ(fx.GetPresetName(0), "solo");
+  EXPECT_STREQ(fx.GetPresetName(1), "second");
+  EXPECT_TRUE(fx.GetPreset(1)->mInitialized);
+}
+
 TEST(Presets, SerializePresetsReportsFailure) {
   TestEffect fx;
   EXPECT_FALSE(fx.SerializePresets(nullptr));
