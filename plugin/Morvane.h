@@ -1,0 +1,110 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "framework/vst2/IEffectVST.h"
+#include "plugin/EnvelopeFollower.h"
+#include "plugin/SidechainFilter.h"
+
+class IBitmapTextControl;
+
+// The transient shaper. Per channel a side-chain detection signal feeds five
+// envelope followers: a fast one running ahead of a slow one measures the
+// attack, a long-tailed one above a short-tailed one the sustain. Each amount
+// becomes a gain in dB scaled by "Attack" or "Sustain", optionally linked
+// across the channels; an output gain follows, and a peak follower drives the
+// overload lamp.
+class Morvane : public IEffectVST {
+public:
+  enum EParam {
+    kAttack = 0,
+    kSustain = 1,
+    kAttackLink = 2,
+    kAttackLength = 3,
+    kGain = 4,
+    kScHpf = 5,
+    kSustainLink = 6,
+    kSustainLength = 7,
+    kNumParams
+  };
+
+  static constexpr int32_t kVersion = 0x00010001;  // 1.0.1
+  static constexpr int32_t kUniqueID = ('M' << 24) | ('v' << 16) | ('n' << 8) | 'q';
+  // Frames per pass of the block processing; longer blocks run in pieces.
+  static constexpr int kChunkFrames = 256;
+
+  explicit Morvane(audioMasterCallback hostCallback);
+  ~Morvane() override;
+
+  // [any thread, instance lock held] Turns the parameter's current value into
+  // the signal path's values. Takes the instance lock itself.
+  void ParamChanged(int paramIdx) override;
+  // [audio] Shapes nFrames frames of inputs[0..1] into outputs[0..1]. The
+  // inputs are never written; inputs and outputs may be the same buffers.
+  // Follower and filter states carry over from block to block.
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+
+  // [ui] The overload lamp, without the instance lock: the overload
+  // follower's latest value (the lamp lights at 1.0), and the clearing of the
+  // output peaks held since the lamp last drew.
+  double LampValue() const { return mLampValue.load(std::memory_order_relaxed); }
+  void ClearHeldPeaks() {
+    mPeakL.store(0.0, std::memory_order_relaxed);
+    mPeakR.store(0.0, std::memory_order_relaxed);
+  }
+
+protected:
+  // The editor's value texts for "Attack" and "Sustain"; not owned (the
+  // editor's graphics object owns its controls). Null while there is no editor.
+  IBitmapTextControl* mAttackText = nullptr;
+  IBitmapTextControl* mSustainText = nullptr;
+
+private:
+  enum EChannel { kLeft = 0, kRight = 1, kNumChannels = 2 };
+
+  // The follower states of one channel.
+  struct ChannelState {
+    double fast = 0.001;       // squared detection sample, FastEnv
+    double slow = 0.001;       // squared detection sample, SlowEnv
+    double level = 0.001;      // |input|, LevelEnv
+    double shortTail = 0.001;  // signed detection sample, ShortTailEnv
+    double longTail = 0.001;   // signed detection sample, LongTailEnv
+  };
+
+  void InitParameters();
+  void CreateFollowers();
+  // First pass over n frames: detection, followers, amounts and linking. Leaves
+  // per frame and channel the attack term (exponent or linked level) and the
+  // sustain exponent in the scratch arrays.
+  void DetectChunk(const double* inL, const double* inR, int n);
+  // Second pass: gains, outputs, held peaks and the overload follower.
+  void ShapeChunk(const double* inL, const double* inR, double* outL, double* outR, int n);
+
+  double mGain = 1.0;        // linear output gain
+  double mAttackDb = 0.0;    // dB per unit of attack amount
+  double mSustainDb = 0.0;   // dB per unit of sustain amount
+  double mAttackLink = 0.0;  // 0..1, links the attack amounts and the levels
+  double mSustainLink = 0.0; // 0..1
+
+  dsp::AttRelEnvelope* mFastEnv[kNumChannels] = {};
+  dsp::AttRelEnvelope* mShortTailEnv[kNumChannels] = {};
+  dsp::AttRelEnvelope* mSlowEnv[kNumChannels] = {};
+  dsp::AttRelEnvelope* mLongTailEnv[kNumChannels] = {};
+  dsp::AttRelEnvelope* mLevelEnv[kNumChannels] = {};
+  SidechainFilter* mSidechainFilter = nullptr;  // shared by both channels
+  dsp::AttRelEnvelope* mOverloadEnv = nullptr;
+
+  ChannelState mState[kNumChannels];
+  double mOverloadState = 0.001;
+  // Shared with the lamp on the editor's thread, which reads the lamp value
+  // and clears the peaks without the instance lock.
+  std::atomic<double> mPeakL{0.0};
+  std::atomic<double> mPeakR{0.0};
+  std::atomic<double> mLampValue{0.0};
+
+  // Per-frame results of the first pass, for one piece of a block.
+  alignas(64) double mAttackTermL[kChunkFrames];
+  alignas(64) double mAttackTermR[kChunkFrames];
+  alignas(64) double mSustainGainL[kChunkFrames];
+  alignas(64) double mSustainGainR[kChunkFrames];
+};

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+
+// The side-chain filter: six one-pole low-pass stages in cascade, no
+// resonance. One object serves both channels of the transient shaper, so its
+// stages see the left and then the right sample of every frame.
+struct SidechainFilter {
+  enum EMode : int32_t { kLowPass = 0, kHighPass = 1, kBandPass = 2 };
+
+  double cutoff = 0.5;  // per-stage smoothing factor, 0..1
+  int32_t mode = kHighPass;
+  double stage1 = 0.0;
+  double stage2 = 0.0;
+  double stage3 = 0.0;
+  double stage4 = 0.0;
+  double stage5 = 0.0;
+  double stage6 = 0.0;
+
+  // One sample through the stages: y_k = (y_{k-1} - stage_k) * cutoff + stage_k,
+  // stored into stage_k, with y_0 = x. Low-pass gives y6, high-pass x - y6,
+  // band-pass y1 - y6, any other mode 0.
+  double step(double x) {
+    const double y1 = stage1 = (x - stage1) * cutoff + stage1;
+    stage2 = (y1 - stage2) * cutoff + stage2;
+    stage3 = (stage2 - stage3) * cutoff + stage3;
+    stage4 = (stage3 - stage4) * cutoff + stage4;
+    stage5 = (stage4 - stage5) * cutoff + stage5;
+    const double y6 = stage6 = (stage5 - stage6) * cutoff + stage6;
+    switch (mode) {
+      case kLowPass: return y6;
+      case kHighPass: return x - y6;
+      case kBandPass: return y1 - y6;
+      default: return 0.0;
+    }
+  }
+};

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "plugin/FastExp.h"
+
+namespace {
+
+TEST(FastExp, MatchesTheLibraryWithinAFewUlps) {
+  std::mt19937_64 rng(20261208);
+  std::uniform_real_distribution<double> dist(-700.0, 700.0);
+  std::uniform_real_distribution<double> small(-5.0, 5.0);
+  // Odd length: the vector tail is handled too.
+  std::vector<double> in(10007), out(in.size());
+  for (size_t i = 0; i < in.size(); ++i) in[i] = (i % 2) ? dist(rng) : small(rng);
+  dsp::ExpArray(in.data(), out.data(), static_cast<int>(in.size()));
+  for (size_t i = 0; i < in.size(); ++i) {
+    const double want = std::exp(in[i]);
+    ASSERT_NEAR(out[i], want, want * 1e-15) << "x = " << in[i];
+    ASSERT_EQ(out[i], dsp::Exp(in[i])) << "x = " << in[i];
+  }
+}
+
+TEST(FastExp, EdgesOfTheRange) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(dsp::Exp(0.0), 1.0);
+  EXPECT_EQ(dsp::Exp(-0.0), 1.0);
+  EXPECT_EQ(dsp::Exp(710.0), inf);
+  EXPECT_EQ(dsp::Exp(1e300), inf);
+  EXPECT_EQ(dsp::Exp(inf), inf);
+  EXPECT_EQ(dsp::Exp(-746.0), 0.0);
+  EXPECT_EQ(dsp::Exp(-inf), 0.0);
+  EXPECT_TRUE(std::isnan(dsp::Exp(std::nan(""))));
+  EXPECT_NEAR(dsp::Exp(709.7), std::exp(709.7), std::exp(709.7) * 1e-15);
+  EXPECT_NEAR(dsp::Exp(-708.3), std::exp(-708.3), std::exp(-708.3) * 1e-15);
+}
+
+TEST(FastExp, WorksInPlaceForEveryLength) {
+  for (int n = 0; n <= 19; ++n) {
+    std::vector<double> data(static_cast<size_t>(n) + 1, 123.0);
+    for (int i = 0; i < n; ++i) data[static_cast<size_t>(i)] = 0.25 * i - 2.0;
+    dsp::ExpArray(data.data(), data.data(), n);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_NEAR(data[static_cast<size_t>(i)], std::exp(0.25 * i - 2.0), 1e-14) << n << ":" << i;
+    }
+    EXPECT_EQ(data[static_cast<size_t>(n)], 123.0) << "wrote past the end, n = " << n;
+  }
+}
+
+}  // namespace

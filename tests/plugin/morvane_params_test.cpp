@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "editor/IBitmapTextControl.h"
+#include "plugin/Morvane.h"
+
+namespace {
+
+TEST(MorvaneIdentity, ANewInstanceDeclaresItselfToTheHost) {
+  std::unique_ptr<Morvane> plug(static_cast<Morvane*>(CreateEffectInstance(nullptr)));
+  ASSERT_NE(plug, nullptr);
+  EXPECT_STREQ(plug->GetEffectName(), "Morvane");
+  EXPECT_STREQ(plug->GetProductName(), "");
+  EXPECT_STREQ(plug->GetMakerName(), "Bexo");
+  EXPECT_EQ(plug->GetUniqueID(), 0x4D766E71);
+  EXPECT_EQ(plug->GetMakerID(), 0x4D766E71);
+  EXPECT_EQ(plug->GetVersion(), 0x00010001);
+  EXPECT_EQ(plug->GetLatency(), 0);
+  EXPECT_FALSE(plug->UsesChunks());
+  EXPECT_FALSE(plug->IsInstrument());
+  EXPECT_FALSE(plug->WantsMidi());
+  EXPECT_EQ(plug->ParamCount(), 8);
+  EXPECT_EQ(plug->InputCount(), 2);
+  EXPECT_EQ(plug->OutputCount(), 2);
+  ASSERT_EQ(plug->ChannelConfigCount(), 2);
+  EXPECT_EQ(plug->GetChannelConfig(0)->nIn, 1);
+  EXPECT_EQ(plug->GetChannelConfig(0)->nOut, 1);
+  EXPECT_EQ(plug->GetChannelConfig(1)->nIn, 2);
+  EXPECT_EQ(plug->GetChannelConfig(1)->nOut, 2);
+  ASSERT_EQ(plug->PresetCount(), 1);
+  EXPECT_STREQ(plug->GetPresetName(0), "-");
+
+  const AEffect* effect = plug->GetAEffect();
+  EXPECT_EQ(effect->uniqueID, 0x4D766E71);
+  EXPECT_EQ(effect->numParams, 8);
+  EXPECT_EQ(effect->numPrograms, 1);
+  EXPECT_EQ(effect->numInputs, 2);
+  EXPECT_EQ(effect->numOutputs, 2);
+  EXPECT_EQ(effect->flags, 0x1018);  // no editor attached yet
+}
+
+TEST(MorvaneParameters, NamesLabelsRangesDefaultsAndShapes) {
+  Morvane plug(nullptr);
+  struct Row {
+    const char* name;
+    const char* label;
+    double minVal, maxVal, defaultVal, shape;
+  };
+  const Row rows[] = {
+      {"Attack", "%", -100, 100, 0, 1.0},         {"Sustain", "%", -100, 100, 0, 1.0},
+      {"Attack Link", "%", 0, 100, 0, 1.0},       {"Attack Length", "ms", 0, 20, 5, 1.0},
+      {"Gain", "dB", -94, 6, 0, 0.09},            {"SC HPF", "%", 0, 100, 0, 1.0},
+      {"Sustain Link", "%", 0, 100, 0, 1.0},      {"Sustain Length", "ms", 0, 750, 500, 1.0},
+  };
+  for (int i = 0; i < 8; ++i) {
+    const IParameter* p = plug.GetParam(i);
+    const Row& row = rows[i];
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->Type(), IParameter::kParamDouble) << i;
+    EXPECT_STREQ(p->NameForHost(), row.name) << i;
+    EXPECT_STREQ(p->LabelForHost(), row.label) << i;
+    EXPECT_EQ(p->Min(), row.minVal) << i;
+    EXPECT_EQ(p->Max(), row.maxVal) << i;
+    EXPECT_EQ(p->Default(), row.defaultVal) << i;
+    EXPECT_EQ(p->Value(), row.defaultVal) << i;
+    EXPECT_EQ(p->Step(), 0.01) << i;
+    EXPECT_EQ(p->Precision(), 2) << i;
+    EXPECT_EQ(p->Shape(), row.shape) << i;
+  }
+  EXPECT_EQ(plug.GetParam(8), nullptr);
+}
+
+TEST(MorvaneParameters, GainKnobPutsZeroDbInTheMiddle) {
+  Morvane plug(nullptr);
+  IParameter* gain = plug.GetParam(Morvane::kGain);
+  EXPECT_NEAR(gain->NormalizedValue(), 0.5028, 5e-5);
+  EXPECT_DOUBLE_EQ(gain->NormalizedValue(), std::pow(0.94, 1.0 / 0.09));
+  gain->SetFromNormalized(1.0);
+  EXPECT_DOUBLE_EQ(gain->Value(), 6.0);
+  gain->SetFromNormalized(0.0);
+  EXPECT_DOUBLE_EQ(gain->Value(), -94.0);
+}
+
+TEST(MorvaneParameters, HostSeesTheValueTextsAndLabels) {
+  Morvane plug(nullptr);
+  char text[64] = {};
+  plug.Dispatch(effGetParamName, Morvane::kSustainLength, 0, text, 0.0f);
+  EXPECT_STREQ(text, "Sustain Length");
+  plug.Dispatch(effGetParamDisplay, Morvane::kSustainLength, 0, text, 0.0f);
+  EXPECT_STREQ(text, "500.00");
+  plug.Dispatch(effGetParamLabel, Morvane::kSustainLength, 0, text, 0.0f);
+  EXPECT_STREQ(text, "ms");
+}
+
+// Reaches the editor's value texts, which the editor's construction fills in.
+class MorvaneWithTexts : public Morvane {
+public:
+  MorvaneWithTexts() : Morvane(nullptr) {
+    mAttackText = &attackText;
+    mSustainText = &sustainText;
+  }
+  IBitmapTextControl attackText;
+  IBitmapTextControl sustainText;
+};
+
+void SetParam(Morvane& plug, int idx, double v) {
+  plug.GetParam(idx)->Set(v);
+  plug.ParamChanged(idx);
+}
+
+TEST(MorvaneValueTexts, OpeningFillsThemAndChangesRefreshThem) {
+  MorvaneWithTexts plug;
+  EXPECT_STREQ(plug.attackText.GetText(), "");
+  plug.NotifyAllParams();
+  EXPECT_STREQ(plug.attackText.GetText(), "0.00 %");
+  EXPECT_STREQ(plug.sustainText.GetText(), "0.00 %");
+
+  const struct {
+    double v;
+    const char* text;
+  } cases[] = {{-100, "-100 %"}, {-10, "-10.0 %"}, {-9.99, "-9.99 %"}, {0, "0.00 %"}, {100, "100 %"}};
+  for (const auto& c : cases) {
+    SetParam(plug, Morvane::kAttack, c.v);
+    EXPECT_STREQ(plug.attackText.GetText(), c.text);
+  }
+  SetParam(plug, Morvane::kSustain, 50.0);
+  EXPECT_STREQ(plug.sustainText.GetText(), "50.0 %");
+  EXPECT_STREQ(plug.attackText.GetText(), "100 %");
+}
+
+TEST(MorvaneValueTexts, SameValueTwiceMarksTheTextDirtyOnce) {
+  MorvaneWithTexts plug;
+  plug.NotifyAllParams();
+  SetParam(plug, Morvane::kAttack, 42.0);
+  EXPECT_TRUE(plug.attackText.NeedsDraw());
+  plug.attackText.MarkDrawn();
+  plug.sustainText.MarkDrawn();
+  SetParam(plug, Morvane::kAttack, 42.0);
+  EXPECT_STREQ(plug.attackText.GetText(), "42.0 %");
+  EXPECT_FALSE(plug.attackText.NeedsDraw());
+  EXPECT_FALSE(plug.sustainText.NeedsDraw());
+}
+
+TEST(MorvaneParamChanged, IgnoresIndicesOutsideTheList) {
+  Morvane plug(nullptr);
+  plug.NotifyAllParams();
+  plug.ParamChanged(-1);
+  plug.ParamChanged(8);
+  plug.ParamChanged(1000);
+}
+
+TEST(MorvaneParamChanged, WaitsForTheInstanceLock) {
+  Morvane plug(nullptr);
+  plug.NotifyAllParams();
+  std::atomic<bool> done{false};
+  std::thread other;
+  {
+    ILockGuard hold(plug.Lock());
+    other = std::thread([&] {
+      plug.ParamChanged(Morvane::kGain);
+      done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(done.load());
+  }
+  other.join();
+  EXPECT_TRUE(done.load());
+}
+
+}  // namespace

@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "plugin/Morvane.h"
+#include "tests/plugin/ReferenceShaper.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define TEST_HAS_MXCSR 1
+#else
+#define TEST_HAS_MXCSR 0
+#endif
+
+namespace {
+
+using Buffer = std::vector<double>;
+
+// A freshly opened instance: constructed, then every ParamChanged, as the
+// host's open call does.
+std::unique_ptr<Morvane> OpenInstance() {
+  std::unique_ptr<Morvane> plug(new Morvane(nullptr));
+  plug->NotifyAllParams();
+  return plug;
+}
+
+void SetParam(Morvane& plug, int idx, double v) {
+  plug.GetParam(idx)->Set(v);
+  plug.ParamChanged(idx);
+}
+
+void Apply(Morvane& plug, const ReferenceSettings& s) {
+  SetParam(plug, Morvane::kAttack, s.attack);
+  SetParam(plug, Morvane::kSustain, s.sustain);
+  SetParam(plug, Morvane::kAttackLink, s.attackLink);
+  SetParam(plug, Morvane::kAttackLength, s.attackLength);
+  SetParam(plug, Morvane::kGain, s.gainDb);
+  SetParam(plug, Morvane::kScHpf, s.scHpf);
+  SetParam(plug, Morvane::kSustainLink, s.sustainLink);
+  SetParam(plug, Morvane::kSustainLength, s.sustainLength);
+}
+
+struct Stereo {
+  Buffer l, r;
+  explicit Stereo(size_t n = 0, double v = 0.0) : l(n, v), r(n, v) {}
+  size_t size() const { return l.size(); }
+};
+
+// Runs the whole signal through the plug-in in blocks of blockSize frames.
+Stereo Shape(Morvane& plug, const Stereo& in, int blockSize = 512) {
+  Stereo out(in.size());
+  Stereo work = in;  // the plug-in must leave its inputs alone; checked elsewhere
+  for (size_t start = 0; start < in.size(); start += static_cast<size_t>(blockSize)) {
+    const int n = static_cast<int>(std::min(in.size() - start, static_cast<size_t>(blockSize)));
+    double* inputs[2] = {work.l.data() + start, work.r.data() + start};
+    double* outputs[2] = {out.l.data() + start, out.r.data() + start};
+    plug.ProcessBlock(inputs, outputs, n);
+  }
+  return out;
+}
+
+// Bursts of decaying noise on a quieter bed, different on the two channels.
+Stereo DrumSignal(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> noise(-1.0, 1.0);
+  Stereo s(n);
+  double envL = 0.0, envR = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    if (i % 5512 == 0) envL = 0.9;
+    if (i % 8269 == 300) envR = 0.7;
+    envL *= 0.9995;
+    envR *= 0.9993;
+    s.l[i] = envL * noise(rng) + 0.05 * std::sin(0.01 * static_cast<double>(i));
+    s.r[i] = envR * noise(rng) + 0.03 * std::sin(0.013 * static_cast<double>(i));
+  }
+  return s;
+}
+
+// Tolerance for agreement to six significant digits.
+double SixDigits(double expected) {
+  return 0.5 * std::pow(10.0, std::floor(std::log10(std::fabs(expected))) - 5.0) * 1.0001;
+}
+
+// ---- worked examples ------------------------------------------------------
+
+TEST(WorkedExamples, AttackAtPlusAndMinus100OnAConstant) {
+  const double boost[5] = {1.17832, 1.17505, 1.17181, 1.16859, 1.16538};
+  const double cut[5] = {0.0170770, 0.0178559, 0.0186322, 0.0194061, 0.0201774};
+  for (int sign = 0; sign < 2; ++sign) {
+    auto plug = OpenInstance();
+    SetParam(*plug, Morvane::kAttack, sign == 0 ? 100.0 : -100.0);
+    const Stereo out = Shape(*plug, Stereo(5, 0.5));
+    const double* want = sign == 0 ? boost : cut;
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_NEAR(out.l[i], want[i], SixDigits(want[i])) << "sign " << sign << " frame " << i;
+      EXPECT_EQ(out.r[i], out.l[i]);
+    }
+  }
+}
+
+TEST(WorkedExamples, SustainAtPlusAndMinus100OnADecay) {
+  const int frames[4] = {0, 500, 2000, 5000};
+  const double up[4] = {0.5, 0.309804, 0.0929540, 0.00751640};
+  const double down[4] = {0.5, 0.296716, 0.0491614, 0.00150249};
+  Stereo in(5001);
+  for (size_t n = 0; n < in.size(); ++n) in.l[n] = in.r[n] = 0.5 * std::pow(0.999, static_cast<double>(n));
+  EXPECT_NEAR(in.l[500], 0.303189, SixDigits(0.303189));
+  for (int sign = 0; sign < 2; ++sign) {
+    auto plug = OpenInstance();
+    SetParam(*plug, Morvane::kSustain, sign == 0 ? 100.0 : -100.0);
+    const Stereo out = Shape(*plug, in);
+    const double* want = sign == 0 ? up : down;
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_NEAR(out.l[frames[k]], want[k], SixDigits(want[k])) << "sign " << sign << " n " << frames[k];
+      EXPECT_EQ(out.r[frames[k]], out.l[frames[k]]);
+    }
+  }
+}
+
+// ---- what the knobs do ----------------------------------------------------
+
+TEST(Knobs, DefaultsPassTheInputThroughUnchanged) {
+  auto plug = OpenInstance();
+  const Stereo in = DrumSignal(20000, 1);
+  const Stereo out = Shape(*plug, in, 333);
+  for (size_t i = 0; i < in.size(); ++i) {
+    ASSERT_EQ(out.l[i], in.l[i]) << i;
+    ASSERT_EQ(out.r[i], in.r[i]) << i;
+  }
+}
+
+TEST(Knobs, GainMutesAtMinus93AndScalesExactlyAbove) {
+  const Stereo in = DrumSignal(3000, 2);
+  auto muted = OpenInstance();
+  SetParam(*muted, Morvane::kGain, -93.0);
+  Stereo out = Shape(*muted, in);
+  for (size_t i = 0; i < in.size(); ++i) ASSERT_TRUE(out.l[i] == 0.0 && out.r[i] == 0.0) << i;
+
+  auto quiet = OpenInstance();
+  SetParam(*quiet, Morvane::kGain, -92.99);
+  out = Shape(*quiet, in);
+  const double factor = std::pow(10.0, -92.99 / 20.0);
+  for (size_t i = 0; i < in.size(); ++i) {
+    ASSERT_EQ(out.l[i], factor * in.l[i]) << i;
+    ASSERT_EQ(out.r[i], factor * in.r[i]) << i;
+  }
+
+  auto loud = OpenInstance();
+  loud->SetParameterFromHost(Morvane::kGain, 1.0f);  // the host's full scale: +6 dB
+  out = Shape(*loud, in);
+  EXPECT_EQ(out.l[100], std::pow(10.0, 6.0 / 20.0) * in.l[100]);
+}
+
+// Gain per frame and channel, output over input.
+std::vector<double> Ratio(const Buffer& out, const Buffer& in) {
+  std::vector<double> r(in.size());
+  for (size_t i = 0; i < in.size(); ++i) r[i] = out[i] / in[i];
+  return r;
+}
+
+TEST(Knobs, LinksAt100GiveBothChannelsTheSameGain) {
+  Stereo in = DrumSignal(12000, 3);
+  for (size_t i = 0; i < in.size(); ++i) {  // no zero samples, so every ratio exists
+    if (in.l[i] == 0.0) in.l[i] = 1e-3;
+    if (in.r[i] == 0.0) in.r[i] = 1e-3;
+  }
+  struct Case {
+    int amountIdx;
+    double amount;
+    int linkIdx;
+  };
+  const Case cases[] = {{Morvane::kAttack, 80.0, Morvane::kAttackLink},
+                        {Morvane::kAttack, -80.0, Morvane::kAttackLink},
+                        {Morvane::kSustain, 80.0, Morvane::kSustainLink},
+                        {Morvane::kSustain, -80.0, Morvane::kSustainLink}};
+  for (const Case& c : cases) {
+    for (double link : {0.0, 100.0}) {
+      auto plug = OpenInstance();
+      SetParam(*plug, c.amountIdx, c.amount);
+      SetParam(*plug, c.linkIdx, link);
+      const Stereo out = Shape(*plug, in);
+      const std::vector<double> gl = Ratio(out.l, in.l), gr = Ratio(out.r, in.r);
+      double worst = 0.0;
+      for (size_t i = 0; i < in.size(); ++i) worst = std::max(worst, std::fabs(gl[i] - gr[i]) / gl[i]);
+      if (link == 100.0) {
+        EXPECT_LT(worst, 1e-12) << "param " << c.amountIdx << " at " << c.amount;
+      } else {
+        EXPECT_GT(worst, 1e-3) << "param " << c.amountIdx << " at " << c.amount;
+      }
+    }
+  }
+}
+
+TEST(Knobs, SharedSidechainFilterFeedsTheLeftSignalIntoTheRightDetection) {
+  Stereo withLeft = DrumSignal(6000, 4);
+  Stereo silentLeft(withLeft.size());
+  for (size_t i = 0; i < withLeft.size(); ++i) withLeft.r[i] = silentLeft.r[i] = 0.1;
+  for (double hpf : {0.0, 50.0}) {
+    Stereo right[2];
+    for (int k = 0; k < 2; ++k) {
+      auto plug = OpenInstance();
+      SetParam(*plug, Morvane::kSustain, 100.0);
+      SetParam(*plug, Morvane::kAttack, 100.0);
+      SetParam(*plug, Morvane::kScHpf, hpf);
+      right[k] = Shape(*plug, k == 0 ? withLeft : silentLeft);
+    }
+    bool same = true;
+    for (size_t i = 0; i < withLeft.size(); ++i) same = same && right[0].r[i] == right[1].r[i];
+    EXPECT_EQ(same, hpf == 0.0) << "SC HPF " << hpf;
+  }
+}
+
+TEST(Knobs, MatchesThePlainFormulasForRandomSettings) {
+  const unsigned seed = 77;
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> pct(-100.0, 100.0), unit(0.0, 1.0);
+  const Stereo in = DrumSignal(30000, 5);
+  for (int round = 0; round < 12; ++round) {
+    ReferenceSettings s;
+    s.attack = pct(rng);
+    s.sustain = pct(rng);
+    s.attackLink = 100.0 * unit(rng);
+    s.attackLength = 20.0 * unit(rng);
+    s.gainDb = -20.0 + 26.0 * unit(rng);
+    s.scHpf = round % 3 == 0 ? 0.0 : 100.0 * unit(rng);
+    s.sustainLink = 100.0 * unit(rng);
+    s.sustainLength = 750.0 * unit(rng);
+    auto plug = OpenInstance();
+    Apply(*plug, s);
+    const int block = 1 + static_cast<int>(unit(rng) * 1500.0);
+    const Stereo out = Shape(*plug, in, block);
+    ReferenceShaper ref(s);
+    Stereo want(in.size());
+    ref.Process(in.l.data(), in.r.data(), want.l.data(), want.r.data(), static_cast<int>(in.size()));
+    for (size_t i = 0; i < in.size(); ++i) {
+      ASSERT_NEAR(out.l[i], want.l[i], 1e-12 * (1.0 + std::fabs(want.l[i])))
+          << "seed " << seed << " round " << round << " block " << block << " frame " << i;
+      ASSERT_NEAR(out.r[i], want.r[i], 1e-12 * (1.0 + std::fabs(want.r[i])))
+          << "seed " << seed << " round " << round << " block " << block << " frame " << i;
+    }
+    EXPECT_NEAR(plug->LampValue(), ref.lampValue, 1e-12) << "round " << round;
+  }
+}
+
+// ---- blocks and state -----------------------------------------------------
+
+TEST(Blocks, ZeroOrNegativeFrameCountsTouchNothing) {
+  auto plug = OpenInstance();
+  SetParam(*plug, Morvane::kAttack, 60.0);
+  auto fresh = OpenInstance();
+  SetParam(*fresh, Morvane::kAttack, 60.0);
+  Stereo in(64, 0.7), out(64, -3.0);
+  for (int n : {0, -1, -512}) {
+    double* inputs[2] = {in.l.data(), in.r.data()};
+    double* outputs[2] = {out.l.data(), out.r.data()};
+    plug->ProcessBlock(inputs, outputs, n);
+  }
+  for (size_t i = 0; i < 64; ++i) {
+    ASSERT_EQ(in.l[i], 0.7);
+    ASSERT_EQ(out.l[i], -3.0);
+    ASSERT_EQ(out.r[i], -3.0);
+  }
+  EXPECT_EQ(plug->LampValue(), 0.0);
+  const Stereo signal = DrumSignal(2000, 6);
+  const Stereo a = Shape(*plug, signal), b = Shape(*fresh, signal);
+  EXPECT_EQ(a.l, b.l);
+  EXPECT_EQ(a.r, b.r);
+}
+
+TEST(Blocks, StatesCarryOverWhateverTheBlockSizesAndHostCalls) {
+  ReferenceSettings s;
+  s.attack = 70.0;
+  s.sustain = -40.0;
+  s.scHpf = 30.0;
+  s.attackLink = 20.0;
+  const Stereo in = DrumSignal(9000, 7);
+  auto whole = OpenInstance();
+  Apply(*whole, s);
+  const Stereo want = Shape(*whole, in, 9000);
+
+  auto pieces = OpenInstance();
+  Apply(*pieces, s);
+  Stereo got(in.size());
+  const int sizes[] = {1, 7, 256, 257, 511, 1024, 3};
+  size_t start = 0;
+  for (int k = 0; start < in.size(); ++k) {
+    // The host stops, changes the rate and resumes in between: nothing resets,
+    // and the followers keep their 44100 Hz coefficients.
+    if (k == 3) {
+      pieces->Dispatch(effMainsChanged, 0, 0, nullptr, 0.0f);
+      pieces->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+      pieces->Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
+      SetParam(*pieces, Morvane::kAttackLength, s.attackLength);
+    }
+    const int n = static_cast<int>(std::min(in.size() - start, static_cast<size_t>(sizes[k % 7])));
+    Stereo part(static_cast<size_t>(n));
+    std::copy(in.l.begin() + static_cast<long>(start), in.l.begin() + static_cast<long>(start) + n, part.l.begin());
+    std::copy(in.r.begin() + static_cast<long>(start), in.r.begin() + static_cast<long>(start) + n, part.r.begin());
+    const Stereo out = Shape(*pieces, part, n);
+    std::copy(out.l.begin(), out.l.end(), got.l.begin() + static_cast<long>(start));
+    std::copy(out.r.begin(), out.r.end(), got.r.begin() + static_cast<long>(start));
+    start += static_cast<size_t>(n);
+  }
+  EXPECT_EQ(got.l, want.l);
+  EXPECT_EQ(got.r, want.r);
+}
+
+// ---- mended faults --------------------------------------------------------
+
+TEST(Mends, TheHostsInputBuffersAreNeverModified) {
+  auto plug = OpenInstance();
+  SetParam(*plug, Morvane::kAttack, 100.0);
+  SetParam(*plug, Morvane::kSustain, -100.0);
+  SetParam(*plug, Morvane::kGain, -6.0);
+  const Stereo in = DrumSignal(4000, 8);
+  Stereo work = in, out(in.size());
+  double* inputs[2] = {work.l.data(), work.r.data()};
+  double* outputs[2] = {out.l.data(), out.r.data()};
+  plug->ProcessBlock(inputs, outputs, static_cast<int>(in.size()));
+  EXPECT_EQ(work.l, in.l);
+  EXPECT_EQ(work.r, in.r);
+  EXPECT_NE(out.l, in.l);
+}
+
+TEST(Mends, InPlaceProcessingGivesTheSameOutput) {
+  ReferenceSettings s;
+  s.attack = 90.0;
+  s.sustain = 60.0;
+  s.attackLink = 50.0;
+  s.scHpf = 40.0;
+  const Stereo in = DrumSignal(5000, 9);
+  auto separate = OpenInstance();
+  Apply(*separate, s);
+  const Stereo want = Shape(*separate, in, 700);
+
+  auto inPlace = OpenInstance();
+  Apply(*inPlace, s);
+  Stereo buf = in;
+  double* same[2] = {buf.l.data(), buf.r.data()};
+  inPlace->ProcessBlock(same, same, 700);
+  inPlace->ProcessBlock(same, same, 0);
+  double* rest[2] = {buf.l.data() + 700, buf.r.data() + 700};
+  inPlace->ProcessBlock(rest, rest, static_cast<int>(in.size()) - 700);
+  EXPECT_EQ(buf.l, want.l);
+  EXPECT_EQ(buf.r, want.r);
+
+  // Crossed buffers: the left output goes where the right input came from.
+  auto crossed = OpenInstance();
+  Apply(*crossed, s);
+  Stereo x = in;
+  double* inputs[2] = {x.l.data(), x.r.data()};
+  double* outputs[2] = {x.r.data(), x.l.data()};
+  crossed->ProcessBlock(inputs, outputs, static_cast<int>(in.size()));
+  EXPECT_EQ(x.r, want.l);
+  EXPECT_EQ(x.l, want.r);
+}
+
+TEST(Mends, ANonFiniteInputSampleDoesNotPoisonLaterSamples) {
+  ReferenceSettings s;
+  s.attack = 50.0;
+  s.sustain = 50.0;
+  s.scHpf = 20.0;
+  s.attackLink = 30.0;
+  const Stereo clean = DrumSignal(6000, 10);
+  Stereo zeroed = clean, bad = clean;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  zeroed.l[1000] = 0.0;
+  bad.l[1000] = nan;
+  zeroed.r[3000] = 0.0;
+  bad.r[3000] = inf;
+  zeroed.l[4000] = 0.0;
+  bad.l[4000] = -inf;
+
+  auto a = OpenInstance();
+  Apply(*a, s);
+  const Stereo want = Shape(*a, zeroed);
+  auto b = OpenInstance();
+  Apply(*b, s);
+  const Stereo got = Shape(*b, bad);
+  for (size_t i = 0; i < clean.size(); ++i) {
+    if (i == 1000 || i == 4000) {
+      EXPECT_FALSE(std::isfinite(got.l[i]));
+      EXPECT_EQ(got.r[i], want.r[i]);
+    } else if (i == 3000) {
+      EXPECT_FALSE(std::isfinite(got.r[i]));
+      EXPECT_EQ(got.l[i], want.l[i]);
+    } else {
+      ASSERT_EQ(got.l[i], want.l[i]) << i;
+      ASSERT_EQ(got.r[i], want.r[i]) << i;
+    }
+  }
+  EXPECT_EQ(b->LampValue(), a->LampValue());
+  EXPECT_TRUE(std::isfinite(b->LampValue()));
+}
+
+TEST(Mends, LampFollowsTheHeldPeaksAndTheirClearing) {
+  auto plug = OpenInstance();
+  // Left alone at full scale: the silent right channel holds zero peaks, so
+  // the overload follower settles at half the left peak.
+  Stereo in(44100);
+  for (size_t i = 0; i < in.size(); ++i) in.l[i] = (i % 2) ? 1.0 : -1.0;
+  Shape(*plug, in);
+  EXPECT_NEAR(plug->LampValue(), 0.5, 1e-6);
+
+  SetParam(*plug, Morvane::kGain, 6.0);
+  in.r = in.l;
+  Shape(*plug, in);
+  EXPECT_GE(plug->LampValue(), 1.0);  // the lamp lights
+
+  // Silence: held peaks keep the follower up until the lamp clears them.
+  const Stereo silence(44100);
+  Shape(*plug, silence);
+  EXPECT_GE(plug->LampValue(), 1.0);
+  plug->ClearHeldPeaks();
+  Shape(*plug, silence);
+  // 750 ms release: about 2 x exp(-4/3) after one second, the lamp is off.
+  EXPECT_NEAR(plug->LampValue(), 2.0 * std::exp(-4.0 / 3.0), 0.01);
+}
+
+#if TEST_HAS_MXCSR
+TEST(Mends, ProcessingRestoresTheCallersFloatingPointMode) {
+  auto plug = OpenInstance();
+  SetParam(*plug, Morvane::kAttack, 50.0);
+  const Stereo in = DrumSignal(600, 11);
+  const unsigned saved = _mm_getcsr();
+  for (unsigned mode : {saved & ~0x8040u, saved | 0x8040u}) {
+    _mm_setcsr(mode);
+    Shape(*plug, in);
+    EXPECT_EQ(_mm_getcsr(), mode);
+  }
+  _mm_setcsr(saved);
+}
+#endif
+
+TEST(Mends, SubnormalsOnlyChangeResultsBelowTheSmallestNormal) {
+  // A long silence after a signal: the followers decay through the subnormal
+  // range; the outputs still agree with the plain formulas.
+  ReferenceSettings s;
+  s.attack = 50.0;
+  s.sustain = 50.0;
+  s.scHpf = 20.0;
+  Stereo in = DrumSignal(4000, 12);
+  in.l.resize(400000, 0.0);
+  in.r.resize(400000, 0.0);
+  in.l[399999] = in.r[399999] = 0.25;  // then one more sample
+  auto plug = OpenInstance();
+  Apply(*plug, s);
+  const Stereo out = Shape(*plug, in);
+  ReferenceShaper ref(s);
+  Stereo want(in.size());
+  ref.Process(in.l.data(), in.r.data(), want.l.data(), want.r.data(), static_cast<int>(in.size()));
+  const double tiny = std::numeric_limits<double>::min();
+  for (size_t i = 0; i < in.size(); ++i) {
+    ASSERT_NEAR(out.l[i], want.l[i], 1e-12 * std::fabs(want.l[i]) + tiny) << i;
+    ASSERT_NEAR(out.r[i], want.r[i], 1e-12 * std::fabs(want.r[i]) + tiny) << i;
+  }
+}
+
+}  // namespace
