@@ -1,0 +1,577 @@
+// The built plug-in library as a host sees it: loaded with dlopen, entered
+// through its exported VSTPluginMain and main, driven through the effect
+// record with a recording host callback.
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/vst2/VstDefs.h"
+#include "tests/vst2/RecordingHost.h"
+
+namespace {
+
+const int kParams = 8;
+// Default plain values in index order: Attack, Sustain, Attack Link, Attack
+// Length, Gain, SC HPF, Sustain Link, Sustain Length.
+const double kDefaults[kParams] = {0.0, 0.0, 0.0, 5.0, 0.0, 0.0, 0.0, 500.0};
+const unsigned char kHeader[8] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+
+std::vector<unsigned char> Doubles(const std::vector<double>& values) {
+  std::vector<unsigned char> bytes(values.size() * 8);
+  std::memcpy(bytes.data(), values.data(), bytes.size());
+  return bytes;
+}
+
+std::vector<unsigned char> Concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const std::vector<unsigned char> kHeaderBytes(kHeader, kHeader + 8);
+
+class Module : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    sLibrary = dlopen(MORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(sLibrary, nullptr) << dlerror();
+    sEntry = reinterpret_cast<VstPluginMainProc>(dlsym(sLibrary, "VSTPluginMain"));
+    sMain = reinterpret_cast<VstPluginMainProc>(dlsym(sLibrary, "main"));
+  }
+  static void TearDownTestSuite() {
+    if (sLibrary) dlclose(sLibrary);
+    sLibrary = nullptr;
+  }
+
+  AEffect* Open(RecordingHost& h) {
+    AEffect* e = sEntry(&RecordingHost::Callback);
+    if (e) e->user = &h;
+    return e;
+  }
+  void SetUp() override {
+    ASSERT_NE(sEntry, nullptr);
+    effect = Open(host);
+    ASSERT_NE(effect, nullptr);
+  }
+  void TearDown() override {
+    if (effect) Dispatch(effect, effClose);
+  }
+
+  static std::vector<unsigned char> Chunk(AEffect* e, bool oneProgram) {
+    void* data = nullptr;
+    VstIntPtr size = Dispatch(e, effGetChunk, oneProgram ? 1 : 0, 0, &data);
+    if (size <= 0 || !data) return {};
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(bytes, bytes + size);
+  }
+  static VstIntPtr SetChunk(AEffect* e, bool oneProgram, std::vector<unsigned char> bytes) {
+    return Dispatch(e, effSetChunk, oneProgram ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  }
+  // The plain parameter values, read from the program chunk.
+  static std::vector<double> Values(AEffect* e) {
+    std::vector<unsigned char> chunk = Chunk(e, true);
+    std::vector<double> values(kParams, NAN);
+    if (chunk.size() == 8 + 8 * kParams) std::memcpy(values.data(), chunk.data() + 8, 8 * kParams);
+    return values;
+  }
+  static std::string Text(AEffect* e, VstInt32 opcode, VstInt32 index = 0) {
+    char buffer[256];
+    std::memset(buffer, 0, sizeof(buffer));
+    Dispatch(e, opcode, index, 0, buffer);
+    return buffer;
+  }
+  // Opened, 44.1 kHz, blocks of 1024, resumed, with attack and sustain turned.
+  void Prepare(AEffect* e) {
+    Dispatch(e, effOpen);
+    Dispatch(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Dispatch(e, effSetBlockSize, 0, 1024);
+    Dispatch(e, effMainsChanged, 0, 1);
+    e->setParameter(e, 0, 0.9f);
+    e->setParameter(e, 1, 0.2f);
+  }
+
+  static void* sLibrary;
+  static VstPluginMainProc sEntry;
+  static VstPluginMainProc sMain;
+  RecordingHost host;
+  AEffect* effect = nullptr;
+};
+
+void* Module::sLibrary = nullptr;
+VstPluginMainProc Module::sEntry = nullptr;
+VstPluginMainProc Module::sMain = nullptr;
+
+// A test signal: decaying bursts, so the transient shaping has something to do.
+float Signal(int channel, int i) {
+  double t = (i % 700) / 700.0;
+  return static_cast<float>(0.8 * std::exp(-6.0 * t) * std::sin(0.07 * i + channel));
+}
+
+// ---- entry points and identity -------------------------------------------------------------
+
+TEST_F(Module, BothEntryPointsMakeAnInstanceWithoutCallingTheHost) {
+  ASSERT_NE(sMain, nullptr);
+  RecordingHost other;
+  AEffect* viaMain = sMain(&RecordingHost::Callback);
+  ASSERT_NE(viaMain, nullptr);
+  EXPECT_NE(viaMain, effect);
+  EXPECT_EQ(viaMain->magic, kEffectMagic);
+  Dispatch(viaMain, effClose);
+  EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(Module, ConcurrentInstantiationIsSerialised) {
+  std::vector<std::thread> threads;
+  std::vector<int> made(6, 0);
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 10; ++i) {
+        AEffect* e = sEntry(nullptr);
+        if (!e) continue;
+        made[t] += e->numParams == kParams;
+        Dispatch(e, effClose);
+      }
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  for (int n : made) EXPECT_EQ(n, 10);
+}
+
+TEST_F(Module, IdentityFields) {
+  EXPECT_EQ(effect->magic, 0x56737450);
+  EXPECT_EQ(effect->numPrograms, 1);
+  EXPECT_EQ(effect->numParams, kParams);
+  EXPECT_EQ(effect->numInputs, 2);
+  EXPECT_EQ(effect->numOutputs, 2);
+  ERect* rect = nullptr;
+  bool hasEditor = Dispatch(effect, effEditGetRect, 0, 0, &rect) == 1;
+  EXPECT_EQ(effect->flags, hasEditor ? 0x1019 : 0x1018);
+  if (hasEditor) {
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right, 578);
+    EXPECT_EQ(rect->bottom, 299);
+  }
+  EXPECT_EQ(effect->initialDelay, 0);
+  EXPECT_EQ(effect->ioRatio, 1.0f);
+  EXPECT_EQ(effect->uniqueID, 0x4D766E71);
+  EXPECT_EQ(effect->version, 10001);
+  EXPECT_EQ(effect->resvd1, 0);
+  EXPECT_EQ(effect->resvd2, 0);
+  EXPECT_EQ(effect->realQualities, 0);
+  EXPECT_EQ(effect->offQualities, 0);
+  for (char c : effect->future) EXPECT_EQ(c, 0);
+  EXPECT_NE(effect->object, nullptr);
+  EXPECT_NE(effect->process, nullptr);
+  EXPECT_NE(effect->processReplacing, nullptr);
+  EXPECT_NE(effect->processDoubleReplacing, nullptr);
+
+  EXPECT_EQ(Dispatch(effect, effGetVendorVersion), 10001);
+  EXPECT_EQ(Dispatch(effect, effGetVstVersion), 2400);
+  EXPECT_EQ(Dispatch(effect, effIdentify), 0x4E764566);
+  EXPECT_EQ(Dispatch(effect, effGetPlugCategory), kPlugCategEffect);
+  EXPECT_EQ(Dispatch(effect, effGetTailSize), 0);
+  EXPECT_EQ(Dispatch(effect, effGetProgram), 0);
+}
+
+TEST_F(Module, IdentityStrings) {
+  EXPECT_EQ(Text(effect, effGetEffectName), "Morvane");
+  EXPECT_EQ(Text(effect, effGetVendorString), "Bexo");
+  char product[16] = "unchanged";
+  EXPECT_EQ(Dispatch(effect, effGetProductString, 0, 0, product), 1);
+  EXPECT_STREQ(product, "");
+  for (VstInt32 op : {effGetEffectName, effGetVendorString, effGetProductString}) {
+    EXPECT_EQ(Dispatch(effect, op, 0, 0, nullptr), 0) << op;
+  }
+  EXPECT_EQ(Text(effect, effGetProgramName), "-");
+  char name[64];
+  EXPECT_EQ(Dispatch(effect, effGetProgramNameIndexed, 0, 0, name), 1);
+  EXPECT_STREQ(name, "-");
+}
+
+TEST_F(Module, ParameterNamesLabelsAndTexts) {
+  const char* names[kParams] = {"Attack", "Sustain", "Attack Link", "Attack Length",
+                                "Gain",   "SC HPF",  "Sustain Link", "Sustain Length"};
+  const char* labels[kParams] = {"%", "%", "%", "ms", "dB", "%", "%", "ms"};
+  const char* displays[kParams] = {"0.00", "0.00", "0.00", "5.00", "0.00", "0.00", "0.00", "500.00"};
+  for (int i = 0; i < kParams; ++i) {
+    EXPECT_EQ(Text(effect, effGetParamName, i), names[i]);
+    EXPECT_EQ(Text(effect, effGetParamLabel, i), labels[i]);
+    EXPECT_EQ(Text(effect, effGetParamDisplay, i), displays[i]);
+    EXPECT_EQ(Dispatch(effect, effCanBeAutomated, i), 1);
+  }
+}
+
+// ---- every opcode with arguments a host should not send ---------------------------------------
+
+TEST_F(Module, OutOfRangeIndicesWriteNothing) {
+  for (VstInt32 op : {effGetParamLabel, effGetParamDisplay, effGetParamName}) {
+    for (VstInt32 index : {-1, kParams, 1 << 30}) {
+      char text[32] = "kept";
+      EXPECT_EQ(Dispatch(effect, op, index, 0, text), 0);
+      EXPECT_STREQ(text, "kept") << op << " " << index;
+    }
+  }
+  char name[64] = "kept";
+  EXPECT_EQ(Dispatch(effect, effGetProgramNameIndexed, 1, 0, name), 0);
+  EXPECT_STREQ(name, "");
+  EXPECT_EQ(Dispatch(effect, effGetProgramNameIndexed, -1, 0, name), 0);
+
+  for (VstInt32 op : {effGetInputProperties, effGetOutputProperties}) {
+    for (VstInt32 index : {-1, 2, 100}) {
+      VstPinProperties pin;
+      std::memset(&pin, 0x5A, sizeof(pin));
+      EXPECT_EQ(Dispatch(effect, op, index, 0, &pin), 0);
+      EXPECT_EQ(pin.flags, 0x5A5A5A5A);
+    }
+  }
+  char text[8] = "5";
+  EXPECT_EQ(Dispatch(effect, effString2Parameter, kParams, 0, text), 0);
+  EXPECT_EQ(Dispatch(effect, effString2Parameter, -1, 0, text), 0);
+  effect->setParameter(effect, kParams, 1.0f);
+  effect->setParameter(effect, -1, 1.0f);
+  EXPECT_EQ(effect->getParameter(effect, kParams), 0.0f);
+  EXPECT_EQ(effect->getParameter(effect, -1), 0.0f);
+  EXPECT_EQ(Values(effect), std::vector<double>(kDefaults, kDefaults + kParams));
+
+  // Programs that do not exist are not selected.
+  for (VstIntPtr program : {VstIntPtr(1), VstIntPtr(-1), VstIntPtr(1) << 32}) {
+    Dispatch(effect, effSetProgram, 0, program);
+    EXPECT_EQ(Dispatch(effect, effGetProgram), 0) << program;
+  }
+}
+
+TEST_F(Module, NullPointersAreNeitherReadNorWritten) {
+  const VstInt32 nullAnswersZero[] = {
+      effSetProgramName,     effGetProgramName,      effGetParamLabel,         effGetParamDisplay,
+      effGetParamName,       effEditGetRect,         effGetChunk,              effSetChunk,
+      effProcessEvents,      effGetProgramNameIndexed, effGetInputProperties,  effGetOutputProperties,
+      effGetEffectName,      effGetVendorString,     effGetProductString,      effCanDo,
+      effGetMidiKeyName,     effVendorSpecific,
+  };
+  for (VstInt32 op : nullAnswersZero) {
+    EXPECT_EQ(Dispatch(effect, op, 0, 0, nullptr), 0) << op;
+  }
+  EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, nullptr, 0.5f), 0);
+  // A valid index with no text changes nothing but is not refused.
+  EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, nullptr), 1);
+  EXPECT_EQ(Dispatch(effect, effSetSpeakerArrangement, 0, 0, nullptr), 1);
+  EXPECT_EQ(Dispatch(effect, effGetSpeakerArrangement, 0, 0, nullptr), 1);
+  EXPECT_EQ(Values(effect), std::vector<double>(kDefaults, kDefaults + kParams));
+  EXPECT_EQ(Text(effect, effGetProgramName), "-");
+}
+
+TEST_F(Module, UnknownAndIdleOpcodesAnswerZero) {
+  const VstInt32 ops[] = {effEditIdle,     effIdle,         effGetParameterProperties, effShellGetNextPlugin,
+                          effSetBypass,    effStartProcess, effSetProcessPrecision,    effGetNumMidiInputChannels,
+                          80,              1000,            -1};
+  for (VstInt32 op : ops) {
+    char buffer[256] = "kept";
+    EXPECT_EQ(Dispatch(effect, op, 0, 0, buffer), 0) << op;
+    EXPECT_STREQ(buffer, "kept") << op;
+  }
+  MidiKeyName key;
+  std::memset(&key, 0, sizeof(key));
+  std::strcpy(key.keyName, "kept");
+  key.thisKeyNumber = 60;
+  EXPECT_EQ(Dispatch(effect, effGetMidiKeyName, 0, 0, &key), 0);
+  EXPECT_STREQ(key.keyName, "");
+}
+
+// ---- programs and chunks -------------------------------------------------------------------
+
+TEST_F(Module, ProgramChunkIsHeaderAndEightDoubles) {
+  std::vector<unsigned char> expected =
+      Concat(kHeaderBytes, Doubles(std::vector<double>(kDefaults, kDefaults + kParams)));
+  ASSERT_EQ(expected.size(), 72u);
+  EXPECT_EQ(Chunk(effect, true), expected);
+}
+
+TEST_F(Module, BankChunkHoldsTheCurrentValuesUnderThePresetName) {
+  char text[8] = "50";
+  Dispatch(effect, effString2Parameter, 0, 0, text);
+  std::vector<double> values(kDefaults, kDefaults + kParams);
+  values[0] = 50.0;
+  std::vector<unsigned char> expected = kHeaderBytes;
+  const unsigned char entry[] = {0x01, 0x00, 0x00, 0x00, 0x2D, 0x01};  // name length 1, "-", initialised
+  expected.insert(expected.end(), entry, entry + sizeof(entry));
+  expected = Concat(expected, Doubles(values));
+  ASSERT_EQ(expected.size(), 78u);
+  EXPECT_EQ(Chunk(effect, false), expected);
+}
+
+TEST_F(Module, ShortProgramChunkRestoresWhatItHoldsAndAnswersZero) {
+  effect->setParameter(effect, 2, 0.5f);
+  effect->setParameter(effect, 3, 0.5f);
+  std::vector<double> before = Values(effect);
+  std::vector<unsigned char> bytes = Concat(kHeaderBytes, Doubles({30.0, -40.0, 77.0}));
+  bytes.resize(8 + 20);  // the third value is cut short
+  EXPECT_EQ(SetChunk(effect, true, bytes), 0);
+  std::vector<double> after = Values(effect);
+  EXPECT_EQ(after[0], 30.0);
+  EXPECT_EQ(after[1], -40.0);
+  EXPECT_EQ(after[2], 0.0);  // 0.0 limited to [0, 100]
+  for (int i = 3; i < kParams; ++i) EXPECT_EQ(after[i], before[i]) << i;
+  // The result is stored into the current preset.
+  std::vector<unsigned char> bank = Chunk(effect, false);
+  ASSERT_EQ(bank.size(), 78u);
+  EXPECT_EQ(std::vector<unsigned char>(bank.begin() + 14, bank.end()), Doubles(after));
+}
+
+TEST_F(Module, ProgramChunkValuesAreLimitedToTheirRanges) {
+  std::vector<double> values(kDefaults, kDefaults + kParams);
+  values[1] = 1000.0;
+  values[4] = -1000.0;
+  values[7] = 600.0;
+  EXPECT_EQ(SetChunk(effect, true, Concat(kHeaderBytes, Doubles(values))), 1);
+  std::vector<double> after = Values(effect);
+  EXPECT_EQ(after[1], 100.0);
+  EXPECT_EQ(after[4], -94.0);
+  EXPECT_EQ(after[7], 600.0);
+}
+
+TEST_F(Module, HeaderlessChunksRestoreParametersAndTheCurrentPreset) {
+  std::vector<double> values = {10.0, -20.0, 30.0, 4.0, -6.0, 50.0, 60.0, 250.0};
+  EXPECT_EQ(SetChunk(effect, true, Doubles(values)), 1);
+  EXPECT_EQ(Values(effect), values);
+
+  std::vector<double> other = {-10.0, 20.0, 0.0, 1.0, 3.0, 5.0, 7.0, 9.0};
+  EXPECT_EQ(SetChunk(effect, false, Doubles(other)), 1);
+  EXPECT_EQ(Values(effect), other);
+  EXPECT_EQ(Text(effect, effGetProgramName), "-");
+  std::vector<unsigned char> bank = Chunk(effect, false);
+  ASSERT_EQ(bank.size(), 78u);
+  EXPECT_EQ(std::vector<unsigned char>(bank.begin() + 14, bank.end()), Doubles(other));
+}
+
+TEST_F(Module, BankChunkRestoresNameAndValuesAndRoundTrips) {
+  std::vector<double> values = {-25.0, 75.0, 10.0, 2.5, -3.0, 40.0, 20.0, 100.0};
+  std::vector<unsigned char> bank = kHeaderBytes;
+  const unsigned char entry[] = {0x04, 0x00, 0x00, 0x00, 'M', 'i', 'n', 'e', 0x01};
+  bank.insert(bank.end(), entry, entry + sizeof(entry));
+  bank = Concat(bank, Doubles(values));
+  EXPECT_EQ(SetChunk(effect, false, bank), 1);
+  EXPECT_EQ(Values(effect), values);
+  EXPECT_EQ(Text(effect, effGetProgramName), "Mine");
+  EXPECT_EQ(Chunk(effect, false), bank);
+
+  // Another instance given this one's chunks produces the same bytes.
+  RecordingHost otherHost;
+  AEffect* other = Open(otherHost);
+  std::vector<unsigned char> program = Chunk(effect, true);
+  EXPECT_EQ(SetChunk(other, false, bank), 1);
+  EXPECT_EQ(Chunk(other, true), program);
+  EXPECT_EQ(Chunk(other, false), bank);
+  Dispatch(other, effClose);
+}
+
+TEST_F(Module, ChunkPointerStaysValidUntilTheNextChunkCall) {
+  void* program = nullptr;
+  void* bank = nullptr;
+  ASSERT_EQ(Dispatch(effect, effGetChunk, 1, 0, &program), 72);
+  ASSERT_EQ(Dispatch(effect, effGetChunk, 0, 0, &bank), 78);
+  EXPECT_NE(program, bank);
+  EXPECT_EQ(std::memcmp(program, kHeader, 8), 0);
+  EXPECT_EQ(std::memcmp(bank, kHeader, 8), 0);
+}
+
+TEST_F(Module, SetChunkRefusesSizesItCannotHold) {
+  std::vector<unsigned char> small = Concat(kHeaderBytes, Doubles({1.0, 2.0}));
+  for (VstIntPtr size : {VstIntPtr(-8), VstIntPtr(0x7FFFFFFF)}) {
+    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, size, small.data()), 0);
+    EXPECT_EQ(Dispatch(effect, effSetChunk, 0, size, small.data()), 0);
+  }
+  EXPECT_EQ(Values(effect), std::vector<double>(kDefaults, kDefaults + kParams));
+}
+
+TEST_F(Module, ProgramNameAndSwitching) {
+  char name[] = "Punchy";
+  effect->setParameter(effect, 0, 1.0f);
+  EXPECT_EQ(Dispatch(effect, effSetProgramName, 0, 0, name), 0);
+  EXPECT_EQ(Text(effect, effGetProgramName), "Punchy");
+  // Switching (to the same program) keeps the current values: they are stored first.
+  Dispatch(effect, effSetProgram, 0, 0);
+  EXPECT_EQ(Values(effect)[0], 100.0);
+}
+
+// ---- parameters from the host ----------------------------------------------------------------
+
+TEST_F(Module, TextToValue) {
+  struct Case {
+    int index;
+    const char* text;
+    double expected;
+  };
+  const Case cases[] = {{0, "50", 50.0}, {0, "1000", 100.0}, {1, "-33.5", -33.5}, {4, "-200", -94.0},
+                        {7, "12 ms", 12.0}, {3, "junk", 0.0}};
+  for (const Case& c : cases) {
+    char text[16];
+    std::strcpy(text, c.text);
+    EXPECT_EQ(Dispatch(effect, effString2Parameter, c.index, 0, text), 1) << c.text;
+    EXPECT_EQ(Values(effect)[c.index], c.expected) << c.text;
+  }
+  EXPECT_EQ(Text(effect, effGetParamDisplay, 0), "100.00");
+}
+
+TEST_F(Module, SetAndGetParameterUseNormalisedValues) {
+  effect->setParameter(effect, 0, 0.75f);
+  EXPECT_FLOAT_EQ(effect->getParameter(effect, 0), 0.75f);
+  EXPECT_EQ(Values(effect)[0], 50.0);
+  effect->setParameter(effect, 0, 7.0f);  // limited to [0, 1]
+  EXPECT_EQ(Values(effect)[0], 100.0);
+  effect->setParameter(effect, 0, std::nanf(""));
+  EXPECT_EQ(Values(effect)[0], 100.0);
+  EXPECT_TRUE(host.calls.empty());
+}
+
+// ---- pins, capabilities, speakers ---------------------------------------------------------------
+
+TEST_F(Module, PinProperties) {
+  for (VstInt32 op : {effGetInputProperties, effGetOutputProperties}) {
+    std::string kind = op == effGetInputProperties ? "Input" : "Output";
+    for (int i = 0; i < 2; ++i) {
+      VstPinProperties pin;
+      std::memset(&pin, 0x5A, sizeof(pin));
+      EXPECT_EQ(Dispatch(effect, op, i, 0, &pin), 1);
+      EXPECT_EQ(pin.flags, i == 0 ? 3 : 1);
+      EXPECT_EQ(std::string(pin.label), kind + " " + std::to_string(i + 1));
+      EXPECT_EQ(pin.arrangementType, 0x5A5A5A5A);  // no other field is written
+      EXPECT_EQ(pin.shortLabel[0], 0x5A);
+    }
+  }
+}
+
+TEST_F(Module, Capabilities) {
+  struct Case {
+    const char* text;
+    VstIntPtr answer;
+  };
+  const Case cases[] = {{"receiveVstTimeInfo", 1},           {"sendVstEvents", 0},
+                        {"sendVstMidiEvent", 0},             {"receiveVstEvents", 0},
+                        {"receiveVstMidiEvent", 0},          {"hasCockosExtensions", 0xBEEF0000},
+                        {"hasCockosViewAsConfig", 0xBEEF0000}, {"receiveVstTimeInfo ", 0},
+                        {"ReceiveVstTimeInfo", 0},           {"bypass", 0},
+                        {"", 0}};
+  for (const Case& c : cases) {
+    char text[64];
+    std::strcpy(text, c.text);
+    EXPECT_EQ(Dispatch(effect, effCanDo, 0, 0, text), c.answer) << c.text;
+  }
+}
+
+TEST_F(Module, MonoInputLeavesChannelOneOnItsScratchBuffer) {
+  // Reference: a stereo instance fed silence on channel 1.
+  RecordingHost refHost;
+  AEffect* ref = Open(refHost);
+  Prepare(ref);
+  Prepare(effect);
+
+  VstSpeakerArrangement mono, stereo;
+  std::memset(&mono, 0, sizeof(mono));
+  std::memset(&stereo, 0, sizeof(stereo));
+  mono.type = kSpeakerArrMono;
+  mono.numChannels = 1;
+  stereo.type = kSpeakerArrStereo;
+  stereo.numChannels = 2;
+  EXPECT_EQ(Dispatch(effect, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &stereo), 1);
+  EXPECT_EQ(effect->numInputs, 2);
+  VstSpeakerArrangement* in = nullptr;
+  VstSpeakerArrangement* out = nullptr;
+  Dispatch(effect, effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out);
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(in->numChannels, 2);
+
+  const int n = 3000;
+  std::vector<double> in0(n), in1(n), silence(n, 0.0), out0(n), out1(n), ref0(n), ref1(n);
+  for (int i = 0; i < n; ++i) {
+    in0[i] = Signal(0, i);
+    in1[i] = 0.5;
+  }
+  double* ins[2] = {in0.data(), in1.data()};
+  double* outs[2] = {out0.data(), out1.data()};
+  double* refIns[2] = {in0.data(), silence.data()};
+  double* refOuts[2] = {ref0.data(), ref1.data()};
+  effect->processDoubleReplacing(effect, ins, outs, n);
+  ref->processDoubleReplacing(ref, refIns, refOuts, n);
+  EXPECT_EQ(out0, ref0);
+  EXPECT_EQ(out1, ref1);
+  Dispatch(ref, effClose);
+}
+
+// ---- processing ------------------------------------------------------------------------------
+
+TEST_F(Module, LongSingleBlocksEqualOneDoubleBlock) {
+  const int n = 5000;  // more than four blocks of 1024
+  RecordingHost hostB, hostC;
+  AEffect* single = Open(hostB);
+  AEffect* accumulating = Open(hostC);
+  for (AEffect* e : {effect, single, accumulating}) Prepare(e);
+
+  std::vector<float> fin0(n), fin1(n), fout0(n, 7.0f), fout1(n, 7.0f), aout0(n, 0.25f), aout1(n, 0.25f);
+  std::vector<double> din0(n), din1(n), dout0(n), dout1(n);
+  for (int i = 0; i < n; ++i) {
+    fin0[i] = Signal(0, i);
+    fin1[i] = Signal(1, i);
+    din0[i] = fin0[i];
+    din1[i] = fin1[i];
+  }
+  float* fins[2] = {fin0.data(), fin1.data()};
+  float* fouts[2] = {fout0.data(), fout1.data()};
+  float* aouts[2] = {aout0.data(), aout1.data()};
+  double* dins[2] = {din0.data(), din1.data()};
+  double* douts[2] = {dout0.data(), dout1.data()};
+
+  host.Clear();
+  effect->processDoubleReplacing(effect, dins, douts, n);
+  single->processReplacing(single, fins, fouts, n);
+  accumulating->process(accumulating, fins, aouts, n);
+
+  double changed = 0.0;
+  for (int i = 0; i < n; ++i) {
+    ASSERT_EQ(fout0[i], static_cast<float>(dout0[i])) << i;
+    ASSERT_EQ(fout1[i], static_cast<float>(dout1[i])) << i;
+    ASSERT_EQ(aout0[i], 0.25f + static_cast<float>(dout0[i])) << i;
+    ASSERT_EQ(aout1[i], 0.25f + static_cast<float>(dout1[i])) << i;
+    changed += std::fabs(dout0[i] - din0[i]);
+  }
+  EXPECT_GT(changed, 1.0);  // the settings do shape the signal
+  EXPECT_TRUE(host.calls.empty());
+  Dispatch(single, effClose);
+  Dispatch(accumulating, effClose);
+}
+
+TEST_F(Module, BlockSizeChangesKeepLongBlocksSafe) {
+  Prepare(effect);
+  Dispatch(effect, effSetBlockSize, 0, 64);
+  const int n = 1000;
+  std::vector<float> in0(n, 0.5f), in1(n, -0.5f), out0(n), out1(n);
+  float* ins[2] = {in0.data(), in1.data()};
+  float* outs[2] = {out0.data(), out1.data()};
+  effect->processReplacing(effect, ins, outs, n);
+  for (int i = 0; i < n; ++i) ASSERT_TRUE(std::isfinite(out0[i]) && std::isfinite(out1[i])) << i;
+}
+
+// ---- host identification ------------------------------------------------------------------
+
+TEST_F(Module, OpenAsksTheHostNameAndVersionOnce) {
+  host.product = "REAPER";
+  host.vendorVersion = 50201;
+  EXPECT_EQ(Dispatch(effect, effOpen), 0);
+  EXPECT_EQ(host.Opcodes(), (std::vector<VstInt32>{audioMasterGetProductString, audioMasterGetVendorVersion}));
+  host.Clear();
+  Dispatch(effect, effOpen);
+  EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(Module, HostWithoutNameIsNotAskedItsVersion) {
+  host.product = "";
+  Dispatch(effect, effOpen);
+  EXPECT_EQ(host.Opcodes(), std::vector<VstInt32>{audioMasterGetProductString});
+}
+
+}  // namespace
