@@ -19,7 +19,14 @@ public:
   int32_t GetHeight() const override { return mHeight; }
   int32_t GetRowSpan() const override { return mSpan; }
   bool IsFlipped() const override { return true; }
-  bool Resize(int32_t, int32_t) override { return false; }
+  bool Resize(int32_t width, int32_t height) override {
+    if (width == mWidth && height == mHeight) return false;
+    mWidth = width;
+    mHeight = height;
+    mSpan = width;
+    mPixels.assign(static_cast<size_t>(width) * height, 0u);
+    return true;
+  }
   BM_Color32& At(int x, int y) { return mPixels[static_cast<size_t>(mHeight - 1 - y) * mSpan + x]; }
 
 private:

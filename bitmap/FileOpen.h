@@ -1,0 +1,10 @@
+#pragma once
+#include <cstdio>
+
+namespace bm {
+
+// Opens the file at a UTF-8 path for binary reading; null when it cannot be
+// opened. The caller closes it with fclose.
+std::FILE* OpenFileForReading(const char* utf8Path);
+
+}  // namespace bm

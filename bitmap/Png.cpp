@@ -1,0 +1,184 @@
+#include "bitmap/Png.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bitmap/FileOpen.h"
+
+namespace {
+
+// Limits that keep a hostile file from making the decoder commit huge
+// amounts of memory: at most 16384 x 16384 pixels (1 GiB of bitmap) and
+// 8 MB for any ancillary chunk libpng keeps or decompresses.
+constexpr png_uint_32 kMaxImageSide = 16384;
+constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
+
+// The state of a decode from memory: the next unread byte and the count left.
+struct PngMemoryReader {
+  const png_byte* mData;
+  int32_t mRemaining;
+};
+
+// libpng's read callback for memory. The request is zero-filled first, so
+// reading past the end yields zero bytes; libpng's chunk length and CRC checks
+// then fail on the truncated stream.
+void ReadPngMemory(png_structp png, png_bytep out, png_size_t count) {
+  PngMemoryReader* reader = static_cast<PngMemoryReader*>(png_get_io_ptr(png));
+  std::memset(out, 0, count);
+  png_size_t n = count;
+  if (reader->mRemaining < 0) reader->mRemaining = 0;
+  if (n > static_cast<png_size_t>(reader->mRemaining)) n = static_cast<png_size_t>(reader->mRemaining);
+  if (n) std::memcpy(out, reader->mData, n);
+  reader->mData += n;
+  reader->mRemaining -= static_cast<int32_t>(n);
+}
+
+// Decodes from reader (memory) or file into given (resized) or a new
+// BM_MemBitmap. With honourFlip, a flipped bitmap receives image row 0 on its
+// top row.
+//
+// libpng reports errors by longjmp back into this function, so nothing here
+// may own a C++ object with a destructor; what must be released after a jump
+// is held in volatile locals.
+BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* given, bool honourFlip) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) return nullptr;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return nullptr;
+  }
+
+  BM_IBitmap* volatile bitmap = nullptr;
+  png_bytep* volatile rows = nullptr;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::free(rows);
+    if (bitmap != given) delete bitmap;
+    return nullptr;
+  }
+
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  if (reader)
+    png_set_read_fn(png, reader, ReadPngMemory);
+  else
+    png_init_io(png, file);
+
+  png_read_info(png, info);
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, &compression, &filter);
+
+  // Transformations to 8-bit alpha, red, green, blue, in this order.
+  bool hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0;
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) {
+    png_set_tRNS_to_alpha(png);
+    hasAlpha = true;
+  }
+  if (bitDepth == 16) png_set_strip_16(png);
+  if (bitDepth < 8) png_set_packing(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  if (hasAlpha)
+    png_set_swap_alpha(png);
+  else
+    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  // Every row is decoded straight into the bitmap, so it must be exactly
+  // four bytes per pixel.
+  if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4) png_error(png, "unexpected row size");
+
+  const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+  if (given) {
+    given->Resize(w, h);
+    bitmap = given;
+  } else {
+    bitmap = new BM_MemBitmap(w, h);
+  }
+  BM_Color32* bits = bitmap->GetBits();
+  const int32_t span = bitmap->GetRowSpan();
+  if (bitmap->GetWidth() != w || bitmap->GetHeight() != h || !bits || span < w) png_error(png, "no bitmap");
+
+  rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+  if (!rows) png_error(png, "out of memory");
+  const bool bottomUp = honourFlip && bitmap->IsFlipped();
+  for (int32_t y = 0; y < h; ++y) {
+    const int32_t memoryRow = bottomUp ? h - 1 - y : y;
+    rows[y] = reinterpret_cast<png_bytep>(bits + static_cast<ptrdiff_t>(memoryRow) * span);
+  }
+  png_read_image(png, rows);
+  png_destroy_read_struct(&png, &info, nullptr);
+
+  // libpng delivered the bytes alpha, red, green, blue; store each pixel as
+  // its packed value.
+  for (int32_t y = 0; y < h; ++y) {
+    png_bytep p = rows[y];
+    BM_Color32* out = reinterpret_cast<BM_Color32*>(p);
+    for (int32_t x = 0; x < w; ++x, p += 4) out[x] = BM_PackColor32(p[0], p[1], p[2], p[3]);
+  }
+  std::free(rows);
+  return bitmap;
+}
+
+bool HasPngExtension(const char* path) {
+  const char* from = path + std::strlen(path);
+  while (from > path && from[-1] != '\\' && from[-1] != '/' && from[-1] != '.') --from;
+  if (from > path) --from;  // on the separator or dot itself
+  const char* ext = ".png";
+  for (; *from && *ext; ++from, ++ext) {
+    char c = *from;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != *ext) return false;
+  }
+  return *from == 0 && *ext == 0;
+}
+
+ImageLoaderEntry sPngLoader = {LoadPngByName, PngFileFilter, nullptr};
+
+struct LinkPngLoader {
+  LinkPngLoader() {
+    sPngLoader.mNext = gImageLoaders;
+    gImageLoaders = &sPngLoader;
+  }
+} sLinkPngLoader;
+
+}  // namespace
+
+BM_MemBitmap* LoadPngMemory(const void* data, int32_t length) {
+  if (!data || length < 8) return nullptr;
+  if (png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
+  PngMemoryReader reader = {static_cast<const png_byte*>(data), length};
+  return static_cast<BM_MemBitmap*>(DecodePng(&reader, nullptr, nullptr, false));
+}
+
+BM_MemBitmap* LoadPngResource(BM_ModuleHandle module, int32_t resourceId) {
+  const void* data = nullptr;
+  size_t size = 0;
+  if (!bm::FindModuleResource(module, resourceId, "PNG", &data, &size)) return nullptr;
+  if (size <= 7 || size > INT32_MAX) return nullptr;
+  return LoadPngMemory(data, static_cast<int32_t>(size));
+}
+
+BM_IBitmap* LoadPngFile(const char* utf8Path, BM_IBitmap* bitmap) {
+  if (!utf8Path) return nullptr;
+  std::FILE* file = bm::OpenFileForReading(utf8Path);
+  if (!file) return nullptr;
+  BM_IBitmap* result = DecodePng(nullptr, file, bitmap, true);
+  std::fclose(file);
+  return result;
+}
+
+BM_IBitmap* LoadPngByName(const char* path, int32_t checkExtension, BM_IBitmap* bitmap) {
+  if (!path) return nullptr;
+  if ((checkExtension & 0xFF) && !HasPngExtension(path)) return nullptr;
+  return LoadPngFile(path, bitmap);
+}
+
+const char* PngFileFilter() { return "PNG files (*.PNG)\0*.PNG\0"; }

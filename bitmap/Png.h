@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include "bitmap/Bitmap.h"
+#include "bitmap/ImageLoader.h"
+#include "bitmap/ResourceLookup.h"
+
+// PNG decoding. Whatever the file's colour type and bit depth, the result has
+// 8-bit straight (not premultiplied) alpha; images without alpha get 255.
+// Images wider or taller than 16384 pixels, corrupt or truncated data all give
+// null. Bitmaps returned new belong to the caller. [ui]
+
+// The resource of type "PNG" with the id's low 16 bits in module.
+BM_MemBitmap* LoadPngResource(BM_ModuleHandle module, int32_t resourceId);
+
+// A PNG held in memory, signature included; null for fewer than 8 bytes or a
+// block that does not start with the PNG signature.
+BM_MemBitmap* LoadPngMemory(const void* data, int32_t length);
+
+// The file at a UTF-8 path. With bitmap given, it is resized to the image and
+// filled (image row 0 on its top row, also when it is flipped) and returned;
+// on failure it stays with the caller, resized or not, with undefined pixels.
+// Without, a new BM_MemBitmap is returned.
+BM_IBitmap* LoadPngFile(const char* utf8Path, BM_IBitmap* bitmap = nullptr);
+
+// The PNG entry of gImageLoaders: LoadPngFile, refusing (when the low byte of
+// checkExtension is set) any name whose text from its last '\', '/' or '.' on
+// is not ".png" in any letter case.
+BM_IBitmap* LoadPngByName(const char* path, int32_t checkExtension, BM_IBitmap* bitmap);
+
+// "PNG files (*.PNG)", NUL, "*.PNG", NUL, NUL.
+const char* PngFileFilter();

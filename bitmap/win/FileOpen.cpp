@@ -1,0 +1,18 @@
+#include <windows.h>
+#include <cstdio>
+#include "bitmap/FileOpen.h"
+
+namespace bm {
+
+// Narrow fopen would read the path in the ANSI code page, so the UTF-8 path
+// is widened first. If it is not valid UTF-8, longer than the buffer, or the
+// wide open fails, the bytes are tried as they are.
+std::FILE* OpenFileForReading(const char* utf8Path) {
+  wchar_t wide[2048];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, wide, 2048) > 0) {
+    if (std::FILE* f = _wfopen(wide, L"rb")) return f;
+  }
+  return std::fopen(utf8Path, "rb");
+}
+
+}  // namespace bm
