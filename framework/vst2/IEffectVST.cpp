@@ -357,24 +357,29 @@ void IEffectVST::SetLatency(int samples) {
 
 // ---- processing and parameters -------------------------------------------------------
 
+bool IEffectVST::CanProcess(const void* inputs, const void* outputs, VstInt32 sampleFrames) const {
+  // A host may pass no buffer arrays for a side without channels, never for one with channels.
+  return sampleFrames > 0 && (inputs || InputCount() == 0) && (outputs || OutputCount() == 0);
+}
+
 void IEffectVST::ProcessAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames) {
   ILockGuard guard(mLock);
   if (WantsMidi()) CallHost(audioMasterWantMidi);
-  if (sampleFrames <= 0 || (!inputs && InputCount() > 0) || (!outputs && OutputCount() > 0)) return;
+  if (!CanProcess(inputs, outputs, sampleFrames)) return;
   ProcessHostSingle(inputs, outputs, sampleFrames, true);
 }
 
 void IEffectVST::ProcessReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   ILockGuard guard(mLock);
   if (WantsMidi()) CallHost(audioMasterWantMidi);
-  if (sampleFrames <= 0 || (!inputs && InputCount() > 0) || (!outputs && OutputCount() > 0)) return;
+  if (!CanProcess(inputs, outputs, sampleFrames)) return;
   ProcessHostSingle(inputs, outputs, sampleFrames, false);
 }
 
 void IEffectVST::ProcessDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
   ILockGuard guard(mLock);
   if (WantsMidi()) CallHost(audioMasterWantMidi);
-  if (sampleFrames <= 0 || (!inputs && InputCount() > 0) || (!outputs && OutputCount() > 0)) return;
+  if (!CanProcess(inputs, outputs, sampleFrames)) return;
   ProcessHostDouble(inputs, outputs, sampleFrames);
 }
 

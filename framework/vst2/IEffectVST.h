@@ -103,6 +103,8 @@ private:
   // Asks the host for its time record with the given validity bits; null
   // when the host has none.
   const VstTimeInfo* HostTimeInfo(VstInt32 filter);
+  // Whether a processing call has frames and the buffer arrays its channels need.
+  bool CanProcess(const void* inputs, const void* outputs, VstInt32 sampleFrames) const;
   void UpdateEditorRect();
 
   ERect mEditorRect;                       // all zero until an editor is attached
