@@ -298,6 +298,9 @@ bool AudioOutput::Create(const std::string& path, int format, int sampleRate, in
     Discard();
     return false;
   }
+  // The PEAK chunk of float files carries a time stamp: without it the same
+  // input and settings always give the same bytes.
+  sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   int sub = format & SF_FORMAT_SUBMASK;
   mClips = sub != SF_FORMAT_FLOAT && sub != SF_FORMAT_DOUBLE;
   // Without clipping libsndfile converts out-of-range samples to integers

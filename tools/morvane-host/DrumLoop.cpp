@@ -1,4 +1,4 @@
-// morvane-host drumloop OUT [--seconds N] [--rate HZ]
+// morvane-host drumloop OUT [--seconds N] [--rate HZ] [--peak DB]
 #include "tools/morvane-host/DrumLoop.h"
 
 #include <sndfile.h>
@@ -161,7 +161,7 @@ class Room {
 
 }  // namespace
 
-std::vector<float> SynthesizeDrumLoop(int sampleRate, double seconds) {
+std::vector<float> SynthesizeDrumLoop(int sampleRate, double seconds, double peakDb) {
   const double rate = sampleRate;
   const long frames = std::max(1L, std::lround(seconds * rate));
   Stereo dry{std::vector<double>(frames, 0.0), std::vector<double>(frames, 0.0)};
@@ -202,7 +202,7 @@ std::vector<float> SynthesizeDrumLoop(int sampleRate, double seconds) {
     r[i] = dry.r[i] + 0.35 * roomR.Run(0.3 * dry.l[i] + 0.7 * dry.r[i]);
     peak = std::max({peak, std::fabs(l[i]), std::fabs(r[i])});
   }
-  const double gain = peak > 0.0 ? std::pow(10.0, -3.0 / 20.0) / peak : 0.0;
+  const double gain = peak > 0.0 ? std::pow(10.0, peakDb / 20.0) / peak : 0.0;
   std::vector<float> out(static_cast<size_t>(frames) * 2);
   for (long i = 0; i < frames; ++i) {
     out[2 * i] = static_cast<float>(l[i] * gain);
@@ -215,12 +215,19 @@ int RunDrumLoop(const Args& args) {
   std::string path;
   double seconds = 8.0;
   long rate = 44100;
+  // Morvane's gain changes grow with the level: at -7 dBFS an attack boost
+  // is plainly audible and its peaks still stay below full scale.
+  double peakDb = -7.0;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if ((a == "--seconds" || a == "--rate") && i + 1 < args.size()) {
+    if ((a == "--seconds" || a == "--rate" || a == "--peak") && i + 1 < args.size()) {
       const std::string& v = args[++i];
       if (a == "--seconds" && (!ParseNumber(v, seconds) || seconds <= 0.0 || seconds > 3600.0)) {
         PrintError("--seconds must be a number of seconds from above 0 to 3600, got \"%s\"", v.c_str());
+        return kExitUsage;
+      }
+      if (a == "--peak" && (!ParseNumber(v, peakDb) || peakDb < -60.0 || peakDb > 0.0)) {
+        PrintError("--peak must be a level from -60 to 0 dBFS, got \"%s\"", v.c_str());
         return kExitUsage;
       }
       if (a == "--rate" && !ParseInt(v, 8000, 384000, rate)) {
@@ -242,7 +249,7 @@ int RunDrumLoop(const Args& args) {
     return kExitUsage;
   }
 
-  std::vector<float> loop = SynthesizeDrumLoop(static_cast<int>(rate), seconds);
+  std::vector<float> loop = SynthesizeDrumLoop(static_cast<int>(rate), seconds, peakDb);
   std::vector<double> frames(loop.begin(), loop.end());
   AudioOutput out;
   std::string error;

@@ -6,5 +6,5 @@
 // a fixed-seed generator.
 #include <vector>
 
-// Interleaved stereo frames, seconds long, peaking at -3 dBFS.
-std::vector<float> SynthesizeDrumLoop(int sampleRate, double seconds);
+// Interleaved stereo frames, seconds long, normalised to peak at peakDb dBFS.
+std::vector<float> SynthesizeDrumLoop(int sampleRate, double seconds, double peakDb);
