@@ -35,7 +35,11 @@ void BM_BlitRect(BM_IBitmap* dest, BM_IBitmap* src, int32_t destX, int32_t destY
 void BM_FillArea(BM_IBitmap* dest, int32_t x, int32_t y, int32_t width, int32_t height, BM_Color32 colour,
                  float weight, int32_t mode);
 
-// For tests: true makes both operations take their plain per-pixel reference
-// loops instead of the word-wide and vector fast paths, which must give the
-// same bytes.
-void BM_SetReferencePathsOnly(bool on);
+// For tests and benchmarks: the loops both operations take. Every choice
+// gives the same bytes.
+enum class BM_PixelPath {
+  kFastest,    // the widest vector loops the processor runs (the default)
+  kBaseline,   // vector loops of the build's baseline instruction set only
+  kReference,  // plain per-pixel, byte-by-byte loops
+};
+void BM_SetPixelPath(BM_PixelPath path);

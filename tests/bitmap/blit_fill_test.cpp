@@ -242,6 +242,9 @@ TEST(Fill, WordWideWeightsAndOperators) {
 // The fast paths (row copies, word-wide averages, vector source alpha, loops
 // specialised per mode) against the per-pixel reference loops, over random
 // images, clip positions, flips, modes and weights.
+const BM_PixelPath kPaths[3] = {BM_PixelPath::kReference, BM_PixelPath::kBaseline, BM_PixelPath::kFastest};
+const char* const kPathNames[3] = {"reference", "baseline", "fastest"};
+
 TEST(FastPaths, MatchTheReferenceLoopsBitForBit) {
   const uint32_t seed = 20240611;
   std::mt19937 rng(seed);
@@ -264,32 +267,32 @@ TEST(FastPaths, MatchTheReferenceLoopsBitForBit) {
                                     << (flipSrc ? " flipped" : "") << " dst " << dw << "x" << dh
                                     << (flipDst ? " flipped" : "") << " at " << dx << "," << dy);
 
-    std::unique_ptr<BM_IBitmap> src, fast, ref;
+    std::unique_ptr<BM_IBitmap> src, out[3];
     if (flipSrc)
       src = std::make_unique<FlippedBitmap>(sw, sh, sw + 3);
     else
       src = std::make_unique<BM_MemBitmap>(sw, sh);
-    for (auto* target : {&fast, &ref}) {
+    for (auto& target : out) {
       if (flipDst)
-        *target = std::make_unique<FlippedBitmap>(dw, dh, dw + 1);
+        target = std::make_unique<FlippedBitmap>(dw, dh, dw + 1);
       else
-        *target = std::make_unique<BM_MemBitmap>(dw, dh);
+        target = std::make_unique<BM_MemBitmap>(dw, dh);
     }
     bmtest::FillRandom(*src, rng);
-    bmtest::FillRandom(*fast, rng);
+    bmtest::FillRandom(*out[0], rng);
     for (int y = 0; y < dh; ++y)
-      for (int x = 0; x < dw; ++x) At(*ref, x, y) = At(*fast, x, y);
+      for (int x = 0; x < dw; ++x) At(*out[1], x, y) = At(*out[2], x, y) = At(*out[0], x, y);
 
-    BM_SetReferencePathsOnly(false);
-    BM_BlitRect(fast.get(), src.get(), dx, dy, useRect ? rect : nullptr, weight, mode);
-    BM_FillArea(fast.get(), dx, dy, rect[2], rect[3], colour, weight, mode);
-    BM_SetReferencePathsOnly(true);
-    BM_BlitRect(ref.get(), src.get(), dx, dy, useRect ? rect : nullptr, weight, mode);
-    BM_FillArea(ref.get(), dx, dy, rect[2], rect[3], colour, weight, mode);
-    BM_SetReferencePathsOnly(false);
-    for (int y = 0; y < dh; ++y)
-      for (int x = 0; x < dw; ++x)
-        ASSERT_EQ(At(*fast, x, y), At(*ref, x, y)) << "pixel " << x << "," << y;
+    for (int i = 0; i < 3; ++i) {
+      BM_SetPixelPath(kPaths[i]);
+      BM_BlitRect(out[i].get(), src.get(), dx, dy, useRect ? rect : nullptr, weight, mode);
+      BM_FillArea(out[i].get(), dx, dy, rect[2], rect[3], colour, weight, mode);
+    }
+    BM_SetPixelPath(BM_PixelPath::kFastest);
+    for (int i = 1; i < 3; ++i)
+      for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x)
+          ASSERT_EQ(At(*out[i], x, y), At(*out[0], x, y)) << kPathNames[i] << " pixel " << x << "," << y;
   }
 }
 
@@ -301,15 +304,18 @@ TEST(FastPaths, SourceAlphaOverAnEditorSizedImage) {
   bmtest::FillRandom(src, rng);
   bmtest::FillRandom(fast, rng);
   for (float weight : {1.0f, 0.75f, 0.3f}) {
-    SCOPED_TRACE(testing::Message() << "seed " << seed << " weight " << weight);
-    for (int y = 0; y < 299; ++y)
-      for (int x = 0; x < 578; ++x) At(ref, x, y) = At(fast, x, y);
-    BM_BlitRect(&fast, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
-    BM_SetReferencePathsOnly(true);
-    BM_BlitRect(&ref, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
-    BM_SetReferencePathsOnly(false);
-    for (int y = 0; y < 299; ++y)
-      for (int x = 0; x < 578; ++x) ASSERT_EQ(At(fast, x, y), At(ref, x, y)) << x << "," << y;
+    for (BM_PixelPath path : {BM_PixelPath::kBaseline, BM_PixelPath::kFastest}) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " weight " << weight << " path " << int(path));
+      for (int y = 0; y < 299; ++y)
+        for (int x = 0; x < 578; ++x) At(ref, x, y) = At(fast, x, y);
+      BM_SetPixelPath(path);
+      BM_BlitRect(&fast, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
+      BM_SetPixelPath(BM_PixelPath::kReference);
+      BM_BlitRect(&ref, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
+      BM_SetPixelPath(BM_PixelPath::kFastest);
+      for (int y = 0; y < 299; ++y)
+        for (int x = 0; x < 578; ++x) ASSERT_EQ(At(fast, x, y), At(ref, x, y)) << x << "," << y;
+    }
   }
 }
 
