@@ -1,0 +1,47 @@
+// The exported entry points of a plug-in library serialise construction:
+// instances requested from many threads at once are built one at a time.
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <thread>
+#include <vector>
+
+#include "framework/vst2/VstDefs.h"
+
+namespace {
+
+TEST(EntryPoints, ConstructionIsSerialisedAcrossThreads) {
+  void* library = dlopen(MORVANE_PROBE_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
+  auto oldEntry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "main"));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(oldEntry, nullptr);
+
+  const int kThreads = 6;
+  const int kEach = 5;
+  std::vector<std::vector<AEffect*>> made(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) made[t].push_back(((t + i) % 2 ? oldEntry : entry)(nullptr));
+    });
+  }
+  for (std::thread& th : threads) th.join();
+
+  for (const std::vector<AEffect*>& list : made) {
+    ASSERT_EQ(list.size(), static_cast<size_t>(kEach));
+    for (AEffect* e : list) {
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(e->numPrograms, 1);
+      // The constructor saw only itself running.
+      EXPECT_FLOAT_EQ(e->getParameter(e, 0), 1.0f / 100.0f);
+      e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    }
+  }
+  dlclose(library);
+}
+
+}  // namespace
