@@ -13,7 +13,7 @@
 # the script ends with one line per file: peak and RMS level in dBFS.
 set -euo pipefail
 
-usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; }
 
 out="${MORVANE_DEMO_OUT:-}"
 input=""
