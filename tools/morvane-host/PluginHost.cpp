@@ -99,6 +99,7 @@ bool PluginHost::Load(const std::string& path, std::string& error) {
   }
 
   gHost = this;
+  SetTransport(0.0);  // plug-ins may ask for the time from inside their entry point
   AEffect* effect = reinterpret_cast<VstPluginMainProc>(entry)(&PluginHost::HostCallback);
   if (!effect) {
     error = Format("plug-in %s returned no effect: its entry point gave a null record", path.c_str());

@@ -204,10 +204,13 @@ int RunProcess(const Args& args) {
   }
   const VstInt32 block = static_cast<VstInt32>(o.block);
 
-  // Host sequence: open, rate and block size, mono arrangement, restored
-  // state and parameters, resume, blocks, suspend, (state saved), close.
+  // The host sequence:
+  // 1. Open, then sample rate and block size; for a mono file a one-channel
+  //    arrangement, so a stereo plug-in knows its second channel is unused.
   host.Open(input.SampleRate(), block);
   if (channels == 1) host.DeclareMono();
+
+  // 2. The saved state, then the --set values on top of it.
 
   const bool restoreState = !o.state.empty() && FileExists(o.state);
   if (restoreState) {
@@ -227,6 +230,7 @@ int RunProcess(const Args& args) {
     if (!ApplySet(host, set.first, set.second)) return kExitFailure;
   }
 
+  // 3. The processing entry: the one asked for when the plug-in has it.
   Precision precision = o.precision;
   if (!host.CanProcess(precision)) {
     Precision fallback = host.CanProcess(Precision::kSingle) ? Precision::kSingle : Precision::kAccumulate;
@@ -239,6 +243,7 @@ int RunProcess(const Args& args) {
     precision = fallback;
   }
 
+  // 4. The output, under its temporary name, before any audio is processed.
   AudioOutput output;
   int format = ChooseOutputFormat(input.Info(), o.output);
   if (!output.Create(o.output, format, input.SampleRate(), channels, error)) {
@@ -267,6 +272,7 @@ int RunProcess(const Args& args) {
 
   Progress progress(input.Frames(), input.SampleRate());
   long long position = 0, nonFinite = 0;
+  // 5. Resume, the blocks, suspend.
   host.Resume();
   for (;;) {
     long long n = input.Read(frames.data(), block);
@@ -313,6 +319,7 @@ int RunProcess(const Args& args) {
   progress.Finish();
   host.Suspend();
 
+  // 6. The state after processing, while the plug-in is still open; then close.
   TempFile stateFile;
   if (!o.state.empty() && !restoreState) {
     void* data = nullptr;
@@ -328,6 +335,7 @@ int RunProcess(const Args& args) {
   }
   host.Close();
 
+  // 7. Only now does anything appear under the names the user gave.
   if (!output.Commit(error)) {
     PrintError("%s", error.c_str());
     return kExitFailure;
