@@ -289,7 +289,11 @@ void FillReference(const Block& k, FillKind kind, int mode, int W, BM_Color32 co
   for (int y = 0; y < k.h; ++y) {
     uint8_t* p = k.DstRow(y);
     for (int x = 0; x < k.w; ++x, p += 4) {
-      for (int i = 0; i < 4 && kind != FillKind::kBlend; ++i) {
+      if (kind == FillKind::kBlend) {
+        FillPixel(mode, W, p, c[2], c[1], c[0]);
+        continue;
+      }
+      for (int i = 0; i < 4; ++i) {
         switch (kind) {
           case FillKind::kStore: p[i] = c[i]; break;
           case FillKind::kHalf: p[i] = static_cast<uint8_t>((c[i] >> 1) + (p[i] >> 1)); break;
@@ -298,7 +302,6 @@ void FillReference(const Block& k, FillKind kind, int mode, int W, BM_Color32 co
           case FillKind::kBlend: break;
         }
       }
-      if (kind == FillKind::kBlend) FillPixel(mode, W, p, c[2], c[1], c[0]);
     }
   }
 }
