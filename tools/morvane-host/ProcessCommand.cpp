@@ -211,7 +211,6 @@ int RunProcess(const Args& args) {
   if (channels == 1) host.DeclareMono();
 
   // 2. The saved state, then the --set values on top of it.
-
   const bool restoreState = !o.state.empty() && FileExists(o.state);
   if (restoreState) {
     std::vector<unsigned char> chunk;
