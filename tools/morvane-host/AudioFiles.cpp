@@ -220,7 +220,7 @@ long long AudioInput::Read(double* interleaved, long long frames) {
 
 // ---------------------------------------------------------------- formats
 
-int ChooseOutputFormat(const SF_INFO& input, const std::string& outputPath) {
+int ChooseOutputFormat(const SF_INFO& input, const std::string& outputPath, std::string& fallbackNote) {
   static const struct {
     const char* ext;
     int major;
@@ -228,40 +228,41 @@ int ChooseOutputFormat(const SF_INFO& input, const std::string& outputPath) {
       {"wav", SF_FORMAT_WAV},   {"wave", SF_FORMAT_WAV}, {"flac", SF_FORMAT_FLAC}, {"aif", SF_FORMAT_AIFF},
       {"aiff", SF_FORMAT_AIFF}, {"aifc", SF_FORMAT_AIFF}, {"au", SF_FORMAT_AU},    {"snd", SF_FORMAT_AU},
       {"caf", SF_FORMAT_CAF},   {"w64", SF_FORMAT_W64},  {"rf64", SF_FORMAT_RF64}, {"ogg", SF_FORMAT_OGG},
-      {"oga", SF_FORMAT_OGG},
+      {"oga", SF_FORMAT_OGG},   {"opus", SF_FORMAT_OGG}, {"mp3", SF_FORMAT_MPEG},
   };
   int major = input.format & SF_FORMAT_TYPEMASK;
-  std::string ext = LowerExtension(outputPath);
+  const std::string ext = LowerExtension(outputPath);
   for (const auto& e : kExtensions) {
     if (ext == e.ext) major = e.major;
   }
 
-  int inSub = input.format & SF_FORMAT_SUBMASK;
+  const int inSub = input.format & SF_FORMAT_SUBMASK;
+  const bool inOggCodec = inSub == SF_FORMAT_VORBIS || inSub == SF_FORMAT_OPUS;
+  const bool inMpegCodec =
+      inSub == SF_FORMAT_MPEG_LAYER_I || inSub == SF_FORMAT_MPEG_LAYER_II || inSub == SF_FORMAT_MPEG_LAYER_III;
+  const bool inWide = inSub == SF_FORMAT_FLOAT || inSub == SF_FORMAT_DOUBLE || inSub == SF_FORMAT_PCM_32;
+  // Lossy codecs live only in their own containers, and FLAC has no float
+  // and no 32-bit samples.
   int sub;
-  switch (inSub) {
-    case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE:
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_VORBIS:
-    case SF_FORMAT_OPUS:
-      sub = inSub;
-      break;
-    default:
-      sub = SF_FORMAT_PCM_24;
-      break;
-  }
-  const int channels = input.channels, rate = input.samplerate;
-  // Lossy codecs exist only in their own containers, and FLAC has no float:
-  // choose what that container does best before falling back to WAV.
-  if (major == SF_FORMAT_OGG && sub != SF_FORMAT_VORBIS && sub != SF_FORMAT_OPUS) sub = SF_FORMAT_VORBIS;
-  if (major != SF_FORMAT_OGG && (sub == SF_FORMAT_VORBIS || sub == SF_FORMAT_OPUS)) sub = SF_FORMAT_PCM_24;
-  if (major == SF_FORMAT_FLAC && sub != SF_FORMAT_PCM_24) sub = SF_FORMAT_PCM_24;
+  if (major == SF_FORMAT_OGG)
+    sub = inOggCodec ? inSub : (ext == "opus" ? SF_FORMAT_OPUS : SF_FORMAT_VORBIS);
+  else if (major == SF_FORMAT_MPEG)
+    sub = inMpegCodec ? inSub : SF_FORMAT_MPEG_LAYER_III;
+  else if (inWide && major != SF_FORMAT_FLAC)
+    sub = inSub;
+  else
+    sub = SF_FORMAT_PCM_24;
 
+  const int channels = input.channels, rate = input.samplerate;
   if (CanWrite(major | sub, channels, rate)) return major | sub;
-  bool isFloat = sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE;
-  int wavSub = isFloat ? sub : (sub == SF_FORMAT_PCM_32 ? SF_FORMAT_PCM_32 : SF_FORMAT_PCM_24);
-  if (CanWrite(SF_FORMAT_WAV | wavSub, channels, rate)) return SF_FORMAT_WAV | wavSub;
-  return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  const int wavSub = sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE || sub == SF_FORMAT_PCM_32 ? sub
+                                                                                                   : SF_FORMAT_PCM_24;
+  const int fallback = CanWrite(SF_FORMAT_WAV | wavSub, channels, rate) ? SF_FORMAT_WAV | wavSub
+                                                                        : SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  fallbackNote = Format("libsndfile cannot write %s with %d channels at %d Hz; %s is written as %s",
+                        DescribeFormat(major | sub).c_str(), channels, rate, outputPath.c_str(),
+                        DescribeFormat(fallback).c_str());
+  return fallback;
 }
 
 std::string DescribeFormat(int format) {

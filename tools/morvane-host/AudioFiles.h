@@ -62,11 +62,12 @@ class AudioInput {
 
 // The format of a processed file: the major format named by the output's
 // extension when it has a known one (out.flac is FLAC), else the input's
-// major format; samples stay floating point when the input's are, integer
-// input becomes 24-bit PCM (32-bit stays 32-bit), a lossy input keeps its
-// codec. Whatever libsndfile cannot write for this channel count and rate
-// falls back to WAV with the same sample type, then to float WAV.
-int ChooseOutputFormat(const SF_INFO& input, const std::string& outputPath);
+// major format; samples stay floating point when the input's are (32-bit
+// integers stay 32-bit), other integer input becomes 24-bit PCM, and a lossy
+// input keeps its codec. What libsndfile cannot write for this channel count
+// and rate becomes WAV with the same sample type (else float WAV), and
+// fallbackNote then says so.
+int ChooseOutputFormat(const SF_INFO& input, const std::string& outputPath, std::string& fallbackNote);
 
 // A short human name such as "WAV float" or "FLAC 24-bit".
 std::string DescribeFormat(int format);

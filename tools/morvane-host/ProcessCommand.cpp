@@ -244,7 +244,9 @@ int RunProcess(const Args& args) {
 
   // 4. The output, under its temporary name, before any audio is processed.
   AudioOutput output;
-  int format = ChooseOutputFormat(input.Info(), o.output);
+  std::string formatNote;
+  int format = ChooseOutputFormat(input.Info(), o.output, formatNote);
+  if (!formatNote.empty()) PrintNote("%s", formatNote.c_str());
   if (!output.Create(o.output, format, input.SampleRate(), channels, error)) {
     PrintError("%s", error.c_str());
     return kExitFailure;
