@@ -53,8 +53,11 @@ public:
   // in this order.
   double follow(double s, double x) const { return Follow(s, x, attackCoef(), releaseCoef()); }
 
-  static double Follow(double s, double x, double attackCoef, double releaseCoef) {
-    return x > s ? (s - x) * attackCoef + x : (s - x) * releaseCoef + x;
+  // The same step with the coefficients given; T is double or a vector of
+  // doubles (one follower per lane, chosen lane by lane).
+  template <class T>
+  static T Follow(T s, T x, T attackCoef, T releaseCoef) {
+    return (s - x) * (x > s ? attackCoef : releaseCoef) + x;
   }
 
 private:

@@ -3,22 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-// The vector helpers below are internal and always inlined; the compilers'
-// note that wide vector values pass differently with and without AVX does not
-// concern them.
-#if defined(__GNUC__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
-#define MORVANE_INLINE __attribute__((always_inline)) inline
+#include "plugin/CpuFeatures.h"
+#include "plugin/Simd.h"
 
 namespace dsp {
 namespace {
-
-typedef double V4d __attribute__((vector_size(32)));
-typedef int64_t V4i __attribute__((vector_size(32)));
-typedef double V8d __attribute__((vector_size(64)));
-typedef int64_t V8i __attribute__((vector_size(64)));
 
 constexpr double kLog2e = 1.4426950408889634;
 // ln 2 in two parts; the high part has 21 trailing zero bits, so n * kLn2Hi is
@@ -36,11 +25,6 @@ constexpr double kMinArg = -746.0;
 template <class V, class VI>
 MORVANE_INLINE V Select(const VI& mask, const V& a, const V& b) {
   return (V)((mask & (VI)a) | (~mask & (VI)b));
-}
-
-template <class V>
-MORVANE_INLINE V Splat(double v) {
-  return V{} + v;
 }
 
 // 2^k for integer-valued k in [-1022, 1023]: (k + 1023) << 52, with k taken
@@ -107,8 +91,7 @@ MORVANE_INLINE void ExpArrayBody(const double* in, double* out, int n) {
 void ExpArrayGeneric(const double* in, double* out, int n) { ExpArrayBody<V4d, V4i>(in, out, n); }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same code in 256-bit or 512-bit registers on processors that have them. Without
-// FMA contraction every lane computes the same bits as the generic version.
+// The same code in 256-bit or 512-bit registers on processors that have them.
 __attribute__((target("avx2"))) void ExpArrayAvx2(const double* in, double* out, int n) {
   ExpArrayBody<V4d, V4i>(in, out, n);
 }
@@ -116,27 +99,16 @@ __attribute__((target("avx2"))) void ExpArrayAvx2(const double* in, double* out,
 __attribute__((target("avx512f"))) void ExpArrayAvx512(const double* in, double* out, int n) {
   ExpArrayBody<V8d, V8i>(in, out, n);
 }
-
-using ExpArrayFn = void (*)(const double*, double*, int);
-
-ExpArrayFn ChooseExpArray() {
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return ExpArrayAvx512;
-  if (__builtin_cpu_supports("avx2")) return ExpArrayAvx2;
-  return ExpArrayGeneric;
-}
-
-const ExpArrayFn gExpArray = ChooseExpArray();
 #endif
 
 }  // namespace
 
 void ExpArray(const double* in, double* out, int n) {
 #if defined(__x86_64__) || defined(__i386__)
-  gExpArray(in, out, n);
-#else
-  ExpArrayGeneric(in, out, n);
+  if (CpuHasAvx512()) return ExpArrayAvx512(in, out, n);
+  if (CpuHasAvx2()) return ExpArrayAvx2(in, out, n);
 #endif
+  ExpArrayGeneric(in, out, n);
 }
 
 double Exp(double x) {

@@ -4,6 +4,7 @@
 
 #include "framework/vst2/IEffectVST.h"
 #include "plugin/EnvelopeFollower.h"
+#include "plugin/ShaperKernel.h"
 #include "plugin/SidechainFilter.h"
 
 class IBitmapTextControl;
@@ -30,8 +31,6 @@ public:
 
   static constexpr int32_t kVersion = 0x00010001;  // 1.0.1
   static constexpr int32_t kUniqueID = ('M' << 24) | ('v' << 16) | ('n' << 8) | 'q';
-  // Frames per pass of the block processing; longer blocks run in pieces.
-  static constexpr int kChunkFrames = 256;
 
   explicit Morvane(audioMasterCallback hostCallback);
   ~Morvane() override;
@@ -62,24 +61,6 @@ protected:
 private:
   enum EChannel { kLeft = 0, kRight = 1, kNumChannels = 2 };
 
-  // The follower states of one channel.
-  struct ChannelState {
-    double fast = 0.001;       // squared detection sample, FastEnv
-    double slow = 0.001;       // squared detection sample, SlowEnv
-    double level = 0.001;      // |input|, LevelEnv
-    double shortTail = 0.001;  // signed detection sample, ShortTailEnv
-    double longTail = 0.001;   // signed detection sample, LongTailEnv
-  };
-
-  void InitParameters();
-  void CreateFollowers();
-  // First pass over n frames: detection, followers, amounts and linking. Leaves
-  // per frame and channel the attack term (exponent or linked level) and the
-  // sustain exponent in the scratch arrays.
-  void DetectChunk(const double* inL, const double* inR, int n);
-  // Second pass: gains, outputs, held peaks and the overload follower.
-  void ShapeChunk(const double* inL, const double* inR, double* outL, double* outR, int n);
-
   double mGain = 1.0;        // linear output gain
   double mAttackDb = 0.0;    // dB per unit of attack amount
   double mSustainDb = 0.0;   // dB per unit of sustain amount
@@ -94,7 +75,7 @@ private:
   SidechainFilter* mSidechainFilter = nullptr;  // shared by both channels
   dsp::AttRelEnvelope* mOverloadEnv = nullptr;
 
-  ChannelState mState[kNumChannels];
+  dsp::FollowerStates mStates;
   double mOverloadState = 0.001;
   // Shared with the lamp on the editor's thread, which reads the lamp value
   // and clears the peaks without the instance lock.
@@ -102,9 +83,11 @@ private:
   std::atomic<double> mPeakR{0.0};
   std::atomic<double> mLampValue{0.0};
 
-  // Per-frame results of the first pass, for one piece of a block.
-  alignas(64) double mAttackTermL[kChunkFrames];
-  alignas(64) double mAttackTermR[kChunkFrames];
-  alignas(64) double mSustainGainL[kChunkFrames];
-  alignas(64) double mSustainGainR[kChunkFrames];
+  // Per-frame scratch of the block processing, for one piece of a block;
+  // longer blocks run in pieces, so nothing is allocated while processing.
+  static constexpr int kScratchSize = kNumChannels * dsp::kShaperChunkFrames;
+  alignas(64) double mDetection[kScratchSize];
+  alignas(64) double mAbsInput[kScratchSize];
+  alignas(64) double mAttackTerm[kScratchSize];
+  alignas(64) double mSustainTerm[kScratchSize];
 };

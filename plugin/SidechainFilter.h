@@ -20,17 +20,27 @@ struct SidechainFilter {
   // stored into stage_k, with y_0 = x. Low-pass gives y6, high-pass x - y6,
   // band-pass y1 - y6, any other mode 0.
   double step(double x) {
+    switch (mode) {
+      case kLowPass: return stepAs<kLowPass>(x);
+      case kHighPass: return stepAs<kHighPass>(x);
+      case kBandPass: return stepAs<kBandPass>(x);
+      default: return stepAs<-1>(x);
+    }
+  }
+
+  // The same step for a mode known in advance (a loop over many samples
+  // chooses once).
+  template <int kMode>
+  double stepAs(double x) {
     const double y1 = stage1 = (x - stage1) * cutoff + stage1;
     stage2 = (y1 - stage2) * cutoff + stage2;
     stage3 = (stage2 - stage3) * cutoff + stage3;
     stage4 = (stage3 - stage4) * cutoff + stage4;
     stage5 = (stage4 - stage5) * cutoff + stage5;
     const double y6 = stage6 = (stage5 - stage6) * cutoff + stage6;
-    switch (mode) {
-      case kLowPass: return y6;
-      case kHighPass: return x - y6;
-      case kBandPass: return y1 - y6;
-      default: return 0.0;
-    }
+    if (kMode == kLowPass) return y6;
+    if (kMode == kHighPass) return x - y6;
+    if (kMode == kBandPass) return y1 - y6;
+    return 0.0;
   }
 };
