@@ -63,38 +63,49 @@ VstInt32 SpeakerArrangementType(int nChannels) {
 // Reads a decimal number the way a user types it, independent of the host's
 // locale: leading white space, then the longest prefix of the form
 // [sign] digits [. digits] [e|E [sign] digits]; 0.0 when there is none.
-// Magnitudes beyond double's range give the largest double of that sign.
+// Magnitudes beyond double's range give the largest double of that sign, and
+// ones below it give 0.
 double ParseDecimal(const char* text) {
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   const char* p = text;
   while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = (*p++ == '-');
+
+  // The decimal magnitude of the number is the position of its first non-zero
+  // digit relative to the decimal point, plus the exponent: above 0 it is at least 1.
   const char* start = p;
-  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   int nDigits = 0;
-  while (isDigit(*p)) ++p, ++nDigits;
+  long magnitude = 0;
+  bool nonZero = false;
+  for (; isDigit(*p); ++p, ++nDigits) {
+    nonZero = nonZero || *p != '0';
+    if (nonZero) ++magnitude;
+  }
   if (*p == '.') {
-    ++p;
-    while (isDigit(*p)) ++p, ++nDigits;
+    for (++p; isDigit(*p); ++p, ++nDigits) {
+      if (!nonZero && *p == '0') --magnitude;
+      nonZero = nonZero || *p != '0';
+    }
   }
   if (nDigits == 0) return 0.0;
   const char* end = p;
   if (*p == 'e' || *p == 'E') {
     const char* q = p + 1;
-    if (*q == '+' || *q == '-') ++q;
+    bool negativeExponent = false;
+    if (*q == '+' || *q == '-') negativeExponent = (*q++ == '-');
     if (isDigit(*q)) {
-      while (isDigit(*q)) ++q;
+      long exponent = 0;
+      for (; isDigit(*q); ++q) exponent = exponent < 100000 ? exponent * 10 + (*q - '0') : exponent;
+      magnitude += negativeExponent ? -exponent : exponent;
       end = q;
     }
   }
+
   double value = 0.0;
   std::from_chars_result r = std::from_chars(start, end, value, std::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) {
-    // from_chars leaves the value untouched; decide between overflow and underflow.
-    const char* e = start;
-    while (e < end && *e != 'e' && *e != 'E') ++e;
-    bool bigExponent = e < end && e[1] != '-';
-    value = bigExponent ? std::numeric_limits<double>::max() : 0.0;
+    value = magnitude > 0 ? std::numeric_limits<double>::max() : 0.0;
   } else if (r.ec != std::errc()) {
     value = 0.0;
   }

@@ -218,7 +218,7 @@ TEST_F(Adapter, TextToValue) {
   plug->AttachEditor(editor);
   editor->shown.clear();
 
-  char text[32] = "1000";
+  char text[32] = "1000";  // every case below fits
   EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, text), 1);
   ASSERT_EQ(editor->shown.size(), 1u);  // the editor sees the value before it is limited
   EXPECT_DOUBLE_EQ(editor->shown[0].value, 1000.0);
@@ -232,13 +232,25 @@ TEST_F(Adapter, TextToValue) {
   const Case numbers[] = {
       {"50", 50.0},    {"  -3.5e1 dB", -35.0}, {"+7.25", 7.25},     {"abc", 0.0},     {".", 0.0},
       {"12.", 12.0},   {".5", 0.5},            {"1e", 1.0},         {"-1e999", -100.0}, {"1e-999", 0.0},
-      {"0x10", 0.0},   {"nan", 0.0},           {"inf", 0.0},
+      {"0x10", 0.0},   {"nan", 0.0},           {"inf", 0.0},      {"0.000e400", 0.0}, {"0.00001e-330", 0.0},
   };
+  const std::string hugeInteger(400, '9');
+  const std::string tinyFraction = "0." + std::string(400, '0') + "1e50";  // 1e-351
   for (const Case& c : numbers) {
     std::strcpy(text, c.text);
     EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, text), 1) << c.text;
     EXPECT_DOUBLE_EQ(Value(0), c.expected) << c.text;
   }
+  // Digits beyond double's range: the largest value, or 0 below the smallest.
+  std::string longText = "-" + hugeInteger;
+  EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, &longText[0]), 1);
+  EXPECT_DOUBLE_EQ(Value(0), -100.0);
+  longText = hugeInteger;
+  Dispatch(effect, effString2Parameter, 0, 0, &longText[0]);
+  EXPECT_DOUBLE_EQ(Value(0), 100.0);
+  longText = tinyFraction;
+  Dispatch(effect, effString2Parameter, 0, 0, &longText[0]);
+  EXPECT_DOUBLE_EQ(Value(0), 0.0);
 
   // Display texts match exactly and whole; no match leaves the value.
   std::strcpy(text, "Three");
