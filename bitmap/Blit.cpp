@@ -193,7 +193,8 @@ __attribute__((target("avx2"))) void SourceAlphaCopyRowsAvx2(const Block& k, int
 }
 
 bool UseAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
+  // __builtin_cpu_init makes the check safe even from a static initialiser.
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
   return has && gPath == BM_PixelPath::kFastest;
 }
 #endif
