@@ -166,6 +166,31 @@ TEST(BlitClipping, NullAndEmptyBitmapsDrawNothing) {
   EXPECT_EQ(At(dst, 0, 0), kBlank);
 }
 
+// A bitmap whose rows would overlap (span below the width) cannot be drawn
+// into or from safely: both operations leave it alone.
+class OverlappingRows : public BM_MemBitmap {
+public:
+  OverlappingRows() : BM_MemBitmap(8, 2) {}
+  int32_t GetRowSpan() const override { return mSpan; }
+  int32_t mSpan = 7;
+};
+
+TEST(BlitClipping, RowSpanBelowTheWidthDrawsNothing) {
+  for (int32_t span : {7, 0, -8}) {
+    OverlappingRows bad;
+    bad.mSpan = span;
+    for (int i = 0; i < 16; ++i) bad.GetBits()[i] = kBlank;
+    auto src = Numbered(8, 2);
+    BM_BlitRect(&bad, src.get(), 0, 0, nullptr, 1.0f, BM_BLEND_COPY);
+    BM_FillArea(&bad, 0, 0, 8, 2, 0, 1.0f, BM_BLEND_COPY);
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(bad.GetBits()[i], kBlank) << span;
+    BM_MemBitmap dst(8, 2);
+    bmtest::Fill(dst, kBlank);
+    BM_BlitRect(&dst, &bad, 0, 0, nullptr, 1.0f, BM_BLEND_COPY);
+    EXPECT_EQ(At(dst, 7, 1), kBlank) << span;
+  }
+}
+
 TEST(BlitFlipped, SourceAndDestinationKeepImageCoordinates) {
   FlippedBitmap flipped(6, 5, 9);
   auto src = Numbered(4, 3);
