@@ -133,6 +133,10 @@ TEST_F(Adapter, RecordWithoutEditorHasNoEditorFlagAndNoRect) {
   EXPECT_EQ(Dispatch(effect, effEditClose), 0);
   EXPECT_EQ(effect->version, 10203);
   EXPECT_EQ(Dispatch(effect, effGetVendorVersion), 10203);
+  EXPECT_EQ(effect->initialDelay, 0);
+  plug->SetLatency(64);
+  EXPECT_EQ(effect->initialDelay, 64);
+  EXPECT_EQ(plug->GetLatency(), 64);
 }
 
 TEST_F(Adapter, OneInputConfigurationDecidesTheMonoFlag) {
