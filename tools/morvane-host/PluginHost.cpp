@@ -190,9 +190,9 @@ void PluginHost::ProcessReplacing(float** in, float** out, VstInt32 frames, doub
   mEffect->processReplacing(mEffect, in, out, frames);
 }
 
-void PluginHost::ProcessAccumulating(float** in, float** out, VstInt32 frames, double pos) {
+void PluginHost::ProcessAccumulating(float** in, float** out, int outputs, VstInt32 frames, double pos) {
   // The accumulating call adds to what the output holds: start from silence.
-  for (VstInt32 c = 0; c < mEffect->numOutputs; ++c) std::memset(out[c], 0, sizeof(float) * frames);
+  for (int c = 0; c < outputs; ++c) std::memset(out[c], 0, sizeof(float) * frames);
   SetTransport(pos);
   mEffect->process(mEffect, in, out, frames);
 }

@@ -48,7 +48,8 @@ class PluginHost {
   // which the host's transport reports to the plug-in during the call.
   void ProcessDouble(double** in, double** out, VstInt32 frames, double pos);
   void ProcessReplacing(float** in, float** out, VstInt32 frames, double pos);
-  void ProcessAccumulating(float** in, float** out, VstInt32 frames, double pos);
+  // Clears the outputs output buffers first: the plug-in adds to them.
+  void ProcessAccumulating(float** in, float** out, int outputs, VstInt32 frames, double pos);
   // Whether the record offers the processing function of a precision: the
   // flag for the replacing ones, the function pointer itself in every case.
   bool CanProcess(Precision p) const;

@@ -193,6 +193,13 @@ int RunProcess(const Args& args) {
     return kExitFailure;
   }
   AEffect* e = host.Effect();
+  const VstInt32 block = static_cast<VstInt32>(o.block);
+
+  // The host sequence:
+  // 1. Open, then sample rate and block size; for a mono file a one-channel
+  //    arrangement, so a stereo plug-in knows its second channel is unused.
+  host.Open(input.SampleRate(), block);
+  // Plug-ins may settle their channel counts only when opened.
   if (e->numOutputs < 1) {
     PrintError("plug-in %s has no audio outputs", o.plugin.c_str());
     return kExitFailure;
@@ -202,12 +209,6 @@ int RunProcess(const Args& args) {
                e->numOutputs == 1 ? "" : "s", o.input.c_str(), channels);
     return kExitFailure;
   }
-  const VstInt32 block = static_cast<VstInt32>(o.block);
-
-  // The host sequence:
-  // 1. Open, then sample rate and block size; for a mono file a one-channel
-  //    arrangement, so a stereo plug-in knows its second channel is unused.
-  host.Open(input.SampleRate(), block);
   if (channels == 1) host.DeclareMono();
 
   // 2. The saved state, then the --set values on top of it.
@@ -293,7 +294,7 @@ int RunProcess(const Args& args) {
       if (precision == Precision::kSingle)
         host.ProcessReplacing(inFP.data(), outFP.data(), count, static_cast<double>(position));
       else
-        host.ProcessAccumulating(inFP.data(), outFP.data(), count, static_cast<double>(position));
+        host.ProcessAccumulating(inFP.data(), outFP.data(), nOut, count, static_cast<double>(position));
       for (int c = 0; c < channels; ++c) {
         for (VstInt32 i = 0; i < count; ++i) outD[c][i] = outF[c][i];
       }
