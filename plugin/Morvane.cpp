@@ -172,38 +172,35 @@ void Morvane::ProcessBlock(double** inputs, double** outputs, int nFrames) {
     return dsp::FollowerCoefs{{env[kLeft]->attackCoef(), env[kRight]->attackCoef()},
                               {env[kLeft]->releaseCoef(), env[kRight]->releaseCoef()}};
   };
-  dsp::ShaperChunk chunk;
-  chunk.filter = mSidechainFilter;
-  chunk.states = &mStates;
-  chunk.overloadState = &mOverloadState;
-  chunk.fast = coefs(mFastEnv);
-  chunk.slow = coefs(mSlowEnv);
-  chunk.shortTail = coefs(mShortTailEnv);
-  chunk.longTail = coefs(mLongTailEnv);
-  chunk.level = coefs(mLevelEnv);
-  chunk.overloadAttack = mOverloadEnv->attackCoef();
-  chunk.overloadRelease = mOverloadEnv->releaseCoef();
-  chunk.attackDb = mAttackDb;
-  chunk.sustainDb = mSustainDb;
-  chunk.attackLink = mAttackLink;
-  chunk.sustainLink = mSustainLink;
-  chunk.gain = mGain;
-  chunk.peakL = &mPeakL;
-  chunk.peakR = &mPeakR;
-  chunk.lampValue = &mLampValue;
-  chunk.detection = mDetection;
-  chunk.absInput = mAbsInput;
-  chunk.attackTerm = mAttackTerm;
-  chunk.sustainTerm = mSustainTerm;
+  dsp::ShaperBlock block;
+  block.filter = mSidechainFilter;
+  block.states = &mStates;
+  block.overloadState = &mOverloadState;
+  block.fast = coefs(mFastEnv);
+  block.slow = coefs(mSlowEnv);
+  block.shortTail = coefs(mShortTailEnv);
+  block.longTail = coefs(mLongTailEnv);
+  block.level = coefs(mLevelEnv);
+  block.overloadAttack = mOverloadEnv->attackCoef();
+  block.overloadRelease = mOverloadEnv->releaseCoef();
+  block.attackDb = mAttackDb;
+  block.sustainDb = mSustainDb;
+  block.attackLink = mAttackLink;
+  block.sustainLink = mSustainLink;
+  block.gain = mGain;
+  block.peakL = &mPeakL;
+  block.peakR = &mPeakR;
+  block.lampValue = &mLampValue;
+  block.peaksCleared = &mPeaksCleared;
+  block.detection = mDetection;
+  block.absInput = mAbsInput;
+  block.attackTerm = mAttackTerm;
+  block.sustainTerm = mSustainTerm;
 
-  for (int done = 0; done < nFrames;) {
-    const int n = std::min(dsp::kShaperChunkFrames, nFrames - done);
-    chunk.inL = inputs[0] + done;
-    chunk.inR = inputs[1] + done;
-    chunk.outL = outputs[0] + done;
-    chunk.outR = outputs[1] + done;
-    chunk.nFrames = n;
-    dsp::ShapeChunk(chunk);
-    done += n;
-  }
+  block.inL = inputs[0];
+  block.inR = inputs[1];
+  block.outL = outputs[0];
+  block.outR = outputs[1];
+  block.nFrames = nFrames;
+  dsp::ShapeBlock(block);
 }

@@ -50,6 +50,7 @@ public:
   void ClearHeldPeaks() {
     mPeakL.store(0.0, std::memory_order_relaxed);
     mPeakR.store(0.0, std::memory_order_relaxed);
+    mPeaksCleared.store(true, std::memory_order_relaxed);
   }
 
 protected:
@@ -82,12 +83,12 @@ private:
   std::atomic<double> mPeakL{0.0};
   std::atomic<double> mPeakR{0.0};
   std::atomic<double> mLampValue{0.0};
+  std::atomic<bool> mPeaksCleared{false};  // set by the lamp, taken up by the next frame
 
-  // Per-frame scratch of the block processing, for one piece of a block;
-  // longer blocks run in pieces, so nothing is allocated while processing.
-  static constexpr int kScratchSize = kNumChannels * dsp::kShaperChunkFrames;
-  alignas(64) double mDetection[kScratchSize];
-  alignas(64) double mAbsInput[kScratchSize];
-  alignas(64) double mAttackTerm[kScratchSize];
-  alignas(64) double mSustainTerm[kScratchSize];
+  // Scratch of the block processing, of fixed size whatever the block's
+  // length, so nothing is allocated while processing.
+  alignas(64) double mDetection[dsp::kShaperRingSize];
+  alignas(64) double mAbsInput[dsp::kShaperRingSize];
+  alignas(64) double mAttackTerm[dsp::kShaperTermSize];
+  alignas(64) double mSustainTerm[dsp::kShaperTermSize];
 };

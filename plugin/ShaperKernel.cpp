@@ -1,14 +1,12 @@
 #include "plugin/ShaperKernel.h"
 
-// First: it sets how the vector code below is compiled.
-#include "plugin/Simd.h"
-
 #include <cstring>
 #include <limits>
 
 #include "plugin/CpuFeatures.h"
 #include "plugin/EnvelopeFollower.h"
 #include "plugin/FastExp.h"
+#include "plugin/Simd.h"
 
 namespace dsp {
 namespace {
@@ -38,162 +36,248 @@ MORVANE_INLINE V2d FiniteOrZero(const V2d& x) {
   return x - x == zero ? x : zero;
 }
 
+// Everything the three stages keep from frame to frame, in locals of the
+// loop so that the compiler keeps them in registers.
+struct Pipeline {
+  SidechainFilter filter;
+  V4d a4;  // fast L, R, slow L, R (fed with the squares)
+  V4d b4;  // short tail L, R, long tail L, R (fed with the signed detection samples)
+  V2d level;
+  V2d peak;  // held output peaks, L and R
+  double overload;
+
+  V4d attA, relA, attB, relB;
+  V2d attLevel, relLevel;
+  V4d keep, link;  // 1 - a, a for the attack lanes; 1 - b, b for the sustain lanes
+  V2d keepLevel, linkLevel;
+  V4d db;
+  V2d gainCut, oneMinusGainCut;  // the cut branch's gain, the same for every frame
+  V2d outputGain;
+  double overloadAttack, overloadRelease;
+
+  const double* inL;
+  const double* inR;
+  double* outL;
+  double* outR;
+  double* detection;
+  double* absInput;
+  std::atomic<double>* peakL;
+  std::atomic<double>* peakR;
+  std::atomic<double>* lampValue;
+  std::atomic<bool>* peaksCleared;
+};
+
+// Stage 1: the side-chain filter for frame j.
 template <int kMode>
-MORVANE_INLINE void FilterFrame(SidechainFilter& f, const ShaperChunk& c, int j) {
-  const V2d x = FiniteOrZero(V2d{c.inL[j], c.inR[j]});
-  const double dL = f.stepAs<kMode>(x[0]);
-  const double dR = f.stepAs<kMode>(x[1]);
-  c.detection[2 * j] = dL;
-  c.detection[2 * j + 1] = dR;
-  Store(c.absInput + 2 * j, Abs(x));
+MORVANE_INLINE void FilterFrame(Pipeline& p, int j) {
+  const V2d x = FiniteOrZero(V2d{p.inL[j], p.inR[j]});
+  const double dL = p.filter.stepAs<kMode>(x[0]);
+  const double dR = p.filter.stepAs<kMode>(x[1]);
+  const int slot = 2 * (j & (kShaperRingFrames - 1));
+  p.detection[slot] = dL;
+  p.detection[slot + 1] = dR;
+  Store(p.absInput + slot, Abs(x));
 }
 
-// First pass: detection, followers, amounts and linking. Leaves per frame and
-// channel the attack term (the exponent of the attack gain, or the linked
+// Stage 2: followers, amounts and linking for frame j. Leaves for both
+// channels the attack term (the exponent of the attack gain, or the linked
 // level when "Attack" cuts) and the exponent of the sustain gain.
-//
-// Lanes: A = fast L, R, slow L, R (fed with the squares); B = short tail L, R,
-// long tail L, R (fed with the signed detection samples); level L, R.
-//
-// The side-chain filter runs kShaperFilterLead frames ahead: its twelve
-// dependent stage updates per frame are the longest chain in the loop, and
-// with the lead the processor overlaps them with the follower work of earlier
-// frames instead of waiting for them.
-template <int kMode>
-MORVANE_INLINE void Detect(const ShaperChunk& c) {
+template <bool kBoost>
+MORVANE_INLINE void FollowFrame(Pipeline& p, int j, double* attackTerm, double* sustainTerm) {
+  using Env = AttRelEnvelope;
+  const int slot = 2 * (j & (kShaperRingFrames - 1));
+  const V2d d = Load<V2d>(p.detection + slot);
+  const V2d sq = d * d;
+  p.a4 = Env::Follow(p.a4, __builtin_shufflevector(sq, sq, 0, 1, 0, 1), p.attA, p.relA);
+  p.b4 = Env::Follow(p.b4, __builtin_shufflevector(d, d, 0, 1, 0, 1), p.attB, p.relB);
+  p.level = Env::Follow(p.level, Load<V2d>(p.absInput + slot), p.attLevel, p.relLevel);
+
+  // attack = fast - slow, sustain = long tail - short tail, floored at 0.
+  const V4d zero{};
+  V4d amt = __builtin_shufflevector(p.a4, p.b4, 0, 1, 6, 7) - __builtin_shufflevector(p.a4, p.b4, 2, 3, 4, 5);
+  amt = amt < zero ? zero : amt;
+  // Lane 0: attMax = R > L ? R : L; lane 2: susMax likewise.
+  const V4d swapped = __builtin_shufflevector(amt, amt, 1, 0, 3, 2);
+  const V4d maxima = swapped > amt ? swapped : amt;
+  amt = p.keep * amt + p.link * __builtin_shufflevector(maxima, maxima, 0, 0, 2, 2);
+
+  const V4d exponents = (amt * p.db) * kLn10Over20;
+  if (kBoost) {
+    Store(attackTerm, __builtin_shufflevector(exponents, exponents, 0, 1));
+  } else {
+    const V2d swappedLevel = __builtin_shufflevector(p.level, p.level, 1, 0);
+    const V2d levelMax = swappedLevel > p.level ? swappedLevel : p.level;
+    Store(attackTerm, p.keepLevel * p.level + p.linkLevel * __builtin_shufflevector(levelMax, levelMax, 0, 0));
+  }
+  Store(sustainTerm, __builtin_shufflevector(exponents, exponents, 2, 3));
+}
+
+// Stage 3: gains, output, held peaks and overload follower for frame j, with
+// the piece's exponentials already evaluated.
+template <bool kBoost>
+MORVANE_INLINE void OutputFrame(Pipeline& p, int j, const double* attackTerm, const double* sustainGain) {
+  V2d x{p.inL[j], p.inR[j]};
+  const V2d term = Load<V2d>(attackTerm);
+  if (kBoost) {
+    x = term * x;
+  } else {
+    x = (x * term) * p.oneMinusGainCut + x * p.gainCut;
+  }
+  x = Load<V2d>(sustainGain) * x;
+  const V2d y = p.outputGain * x;
+  p.outL[j] = y[0];
+  p.outR[j] = y[1];
+
+  // The lamp may clear the held peaks at any time; a clearing that lands
+  // within a block only shortens how long a peak is held. The peaks stay in
+  // registers from frame to frame, so reading them back from memory is not
+  // part of the overload follower's chain of dependent operations.
+  const V2d zero{};
+  if (p.peaksCleared->load(std::memory_order_relaxed) && p.peaksCleared->exchange(false, std::memory_order_relaxed)) {
+    p.peak = zero;
+  }
+  V2d mag = Abs(y);
+  mag = mag <= Splat<V2d>(std::numeric_limits<double>::max()) ? mag : zero;
+  p.peak = p.peak >= mag ? p.peak : mag;
+  p.peakL->store(p.peak[0], std::memory_order_relaxed);
+  p.peakR->store(p.peak[1], std::memory_order_relaxed);
+  p.overload = AttRelEnvelope::Follow(p.overload, (p.peak[0] + p.peak[1]) * 0.5, p.overloadAttack, p.overloadRelease);
+  p.lampValue->store(p.overload, std::memory_order_relaxed);
+}
+
+template <bool kBoost>
+MORVANE_INLINE void EvaluateExponentials(double* attackTerm, double* sustainTerm, int frames) {
+  if (kBoost) ExpArray(attackTerm, attackTerm, 2 * frames);
+  ExpArray(sustainTerm, sustainTerm, 2 * frames);
+}
+
+template <int kMode, bool kBoost>
+MORVANE_INLINE void Run(Pipeline& p, const ShaperBlock& c) {
   const int n = c.nFrames;
-  SidechainFilter f = *c.filter;
-  FollowerStates& st = *c.states;
-  V4d a4{st.fast[0], st.fast[1], st.slow[0], st.slow[1]};
-  V4d b4{st.shortTail[0], st.shortTail[1], st.longTail[0], st.longTail[1]};
-  V2d level{st.level[0], st.level[1]};
-  const V4d attA{c.fast.attack[0], c.fast.attack[1], c.slow.attack[0], c.slow.attack[1]};
-  const V4d relA{c.fast.release[0], c.fast.release[1], c.slow.release[0], c.slow.release[1]};
-  const V4d attB{c.shortTail.attack[0], c.shortTail.attack[1], c.longTail.attack[0], c.longTail.attack[1]};
-  const V4d relB{c.shortTail.release[0], c.shortTail.release[1], c.longTail.release[0], c.longTail.release[1]};
-  const V2d attLevel{c.level.attack[0], c.level.attack[1]};
-  const V2d relLevel{c.level.release[0], c.level.release[1]};
+  const int lead = n < kShaperFilterLead ? n : kShaperFilterLead;
+  for (int j = 0; j < lead; ++j) FilterFrame<kMode>(p, j);
+
+  double* const attackTerms[2] = {c.attackTerm, c.attackTerm + 2 * kShaperPieceFrames};
+  double* const sustainTerms[2] = {c.sustainTerm, c.sustainTerm + 2 * kShaperPieceFrames};
+  int previousStart = 0;
+  int previousCount = 0;  // frames of the previous piece still waiting for stage 3
+  int buffer = 0;
+  for (int start = 0; start < n; start += kShaperPieceFrames) {
+    const int count = n - start < kShaperPieceFrames ? n - start : kShaperPieceFrames;
+    double* attackTerm = attackTerms[buffer];
+    double* sustainTerm = sustainTerms[buffer];
+    const double* previousAttack = attackTerms[buffer ^ 1];
+    const double* previousSustain = sustainTerms[buffer ^ 1];
+    int i = 0;
+    for (; i < count && i < previousCount; ++i) {
+      const int j = start + i;
+      if (j + lead < n) FilterFrame<kMode>(p, j + lead);
+      FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
+      OutputFrame<kBoost>(p, previousStart + i, previousAttack + 2 * i, previousSustain + 2 * i);
+    }
+    for (; i < count; ++i) {
+      const int j = start + i;
+      if (j + lead < n) FilterFrame<kMode>(p, j + lead);
+      FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
+    }
+    for (; i < previousCount; ++i) {
+      OutputFrame<kBoost>(p, previousStart + i, previousAttack + 2 * i, previousSustain + 2 * i);
+    }
+    EvaluateExponentials<kBoost>(attackTerm, sustainTerm, count);
+    previousStart = start;
+    previousCount = count;
+    buffer ^= 1;
+  }
+  const double* lastAttack = attackTerms[buffer ^ 1];
+  const double* lastSustain = sustainTerms[buffer ^ 1];
+  for (int i = 0; i < previousCount; ++i) {
+    OutputFrame<kBoost>(p, previousStart + i, lastAttack + 2 * i, lastSustain + 2 * i);
+  }
+}
+
+template <int kMode>
+MORVANE_INLINE void RunMode(Pipeline& p, const ShaperBlock& c) {
+  if (c.attackDb > 0.0) {
+    Run<kMode, true>(p, c);
+  } else {
+    Run<kMode, false>(p, c);
+  }
+}
+
+MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
+  Pipeline p;
+  p.filter = *c.filter;
+  const FollowerStates& st = *c.states;
+  p.a4 = V4d{st.fast[0], st.fast[1], st.slow[0], st.slow[1]};
+  p.b4 = V4d{st.shortTail[0], st.shortTail[1], st.longTail[0], st.longTail[1]};
+  p.level = V2d{st.level[0], st.level[1]};
+  p.overload = *c.overloadState;
+  p.peak = V2d{c.peakL->load(std::memory_order_relaxed), c.peakR->load(std::memory_order_relaxed)};
+  p.attA = V4d{c.fast.attack[0], c.fast.attack[1], c.slow.attack[0], c.slow.attack[1]};
+  p.relA = V4d{c.fast.release[0], c.fast.release[1], c.slow.release[0], c.slow.release[1]};
+  p.attB = V4d{c.shortTail.attack[0], c.shortTail.attack[1], c.longTail.attack[0], c.longTail.attack[1]};
+  p.relB = V4d{c.shortTail.release[0], c.shortTail.release[1], c.longTail.release[0], c.longTail.release[1]};
+  p.attLevel = V2d{c.level.attack[0], c.level.attack[1]};
+  p.relLevel = V2d{c.level.release[0], c.level.release[1]};
   const double a = c.attackLink;
   const double b = c.sustainLink;
-  const V4d keep{1.0 - a, 1.0 - a, 1.0 - b, 1.0 - b};
-  const V4d link{a, a, b, b};
-  const V2d keepLevel{1.0 - a, 1.0 - a};
-  const V2d linkLevel{a, a};
-  const V4d db{c.attackDb, c.attackDb, c.sustainDb, c.sustainDb};
-  const bool boost = c.attackDb > 0.0;
-  const V4d zero{};
+  p.keep = V4d{1.0 - a, 1.0 - a, 1.0 - b, 1.0 - b};
+  p.link = V4d{a, a, b, b};
+  p.keepLevel = V2d{1.0 - a, 1.0 - a};
+  p.linkLevel = V2d{a, a};
+  p.db = V4d{c.attackDb, c.attackDb, c.sustainDb, c.sustainDb};
+  const double g = c.attackDb > 0.0 ? 1.0 : Exp(c.attackDb * kLn10Over20);
+  p.gainCut = V2d{g, g};
+  p.oneMinusGainCut = V2d{1.0 - g, 1.0 - g};
+  p.outputGain = V2d{c.gain, c.gain};
+  p.overloadAttack = c.overloadAttack;
+  p.overloadRelease = c.overloadRelease;
+  p.inL = c.inL;
+  p.inR = c.inR;
+  p.outL = c.outL;
+  p.outR = c.outR;
+  p.detection = c.detection;
+  p.absInput = c.absInput;
+  p.peakL = c.peakL;
+  p.peakR = c.peakR;
+  p.lampValue = c.lampValue;
+  p.peaksCleared = c.peaksCleared;
 
-  const int lead = n < kShaperFilterLead ? n : kShaperFilterLead;
-  for (int j = 0; j < lead; ++j) FilterFrame<kMode>(f, c, j);
-
-  using Env = AttRelEnvelope;
-  for (int i = 0; i < n; ++i) {
-    if (i + lead < n) FilterFrame<kMode>(f, c, i + lead);
-    const V2d d = Load<V2d>(c.detection + 2 * i);
-    const V2d p = d * d;
-    a4 = Env::Follow(a4, __builtin_shufflevector(p, p, 0, 1, 0, 1), attA, relA);
-    b4 = Env::Follow(b4, __builtin_shufflevector(d, d, 0, 1, 0, 1), attB, relB);
-    level = Env::Follow(level, Load<V2d>(c.absInput + 2 * i), attLevel, relLevel);
-
-    // attack = fast - slow, sustain = long tail - short tail, floored at 0.
-    V4d amt = __builtin_shufflevector(a4, b4, 0, 1, 6, 7) - __builtin_shufflevector(a4, b4, 2, 3, 4, 5);
-    amt = amt < zero ? zero : amt;
-    // Lane 0: attMax = R > L ? R : L; lane 2: susMax likewise.
-    const V4d swapped = __builtin_shufflevector(amt, amt, 1, 0, 3, 2);
-    const V4d maxima = swapped > amt ? swapped : amt;
-    amt = keep * amt + link * __builtin_shufflevector(maxima, maxima, 0, 0, 2, 2);
-
-    const V4d exponents = (amt * db) * kLn10Over20;
-    if (boost) {
-      Store(c.attackTerm + 2 * i, __builtin_shufflevector(exponents, exponents, 0, 1));
-    } else {
-      const V2d levelSwapped = __builtin_shufflevector(level, level, 1, 0);
-      const V2d levelMax = levelSwapped > level ? levelSwapped : level;
-      Store(c.attackTerm + 2 * i, keepLevel * level + linkLevel * __builtin_shufflevector(levelMax, levelMax, 0, 0));
-    }
-    Store(c.sustainTerm + 2 * i, __builtin_shufflevector(exponents, exponents, 2, 3));
+  switch (p.filter.mode) {
+    case SidechainFilter::kLowPass: RunMode<SidechainFilter::kLowPass>(p, c); break;
+    case SidechainFilter::kHighPass: RunMode<SidechainFilter::kHighPass>(p, c); break;
+    case SidechainFilter::kBandPass: RunMode<SidechainFilter::kBandPass>(p, c); break;
+    default: RunMode<-1>(p, c); break;
   }
 
-  *c.filter = f;
-  st.fast[0] = a4[0];
-  st.fast[1] = a4[1];
-  st.slow[0] = a4[2];
-  st.slow[1] = a4[3];
-  st.shortTail[0] = b4[0];
-  st.shortTail[1] = b4[1];
-  st.longTail[0] = b4[2];
-  st.longTail[1] = b4[3];
-  st.level[0] = level[0];
-  st.level[1] = level[1];
+  *c.filter = p.filter;
+  FollowerStates& out = *c.states;
+  out.fast[0] = p.a4[0];
+  out.fast[1] = p.a4[1];
+  out.slow[0] = p.a4[2];
+  out.slow[1] = p.a4[3];
+  out.shortTail[0] = p.b4[0];
+  out.shortTail[1] = p.b4[1];
+  out.longTail[0] = p.b4[2];
+  out.longTail[1] = p.b4[3];
+  out.level[0] = p.level[0];
+  out.level[1] = p.level[1];
+  *c.overloadState = p.overload;
 }
 
-// Second pass: the exponentials of the whole piece, then gains, outputs, held
-// peaks and the overload follower in frame order.
-MORVANE_INLINE void Shape(const ShaperChunk& c) {
-  const int n = c.nFrames;
-  const bool boost = c.attackDb > 0.0;
-  if (boost) ExpArray(c.attackTerm, c.attackTerm, 2 * n);
-  ExpArray(c.sustainTerm, c.sustainTerm, 2 * n);
-
-  // The cut branch's gain is the same for every frame.
-  const double g = boost ? 1.0 : Exp(c.attackDb * kLn10Over20);
-  const V2d gain2{g, g};
-  const V2d oneMinusG{1.0 - g, 1.0 - g};
-  const V2d gain{c.gain, c.gain};
-  const V2d largest = Splat<V2d>(std::numeric_limits<double>::max());
-  const V2d zero{};
-  double overload = *c.overloadState;
-
-  for (int i = 0; i < n; ++i) {
-    V2d x{c.inL[i], c.inR[i]};
-    const V2d term = Load<V2d>(c.attackTerm + 2 * i);
-    if (boost) {
-      x = term * x;
-    } else {
-      x = (x * term) * oneMinusG + x * gain2;
-    }
-    x = Load<V2d>(c.sustainTerm + 2 * i) * x;
-    const V2d y = gain * x;
-    c.outL[i] = y[0];
-    c.outR[i] = y[1];
-
-    // The lamp may clear the held peaks at any time; a clearing that lands
-    // within a block only shortens how long a peak is held.
-    V2d mag = Abs(y);
-    mag = mag <= largest ? mag : zero;
-    V2d peak{c.peakL->load(std::memory_order_relaxed), c.peakR->load(std::memory_order_relaxed)};
-    peak = peak >= mag ? peak : mag;
-    c.peakL->store(peak[0], std::memory_order_relaxed);
-    c.peakR->store(peak[1], std::memory_order_relaxed);
-    overload = AttRelEnvelope::Follow(overload, (peak[0] + peak[1]) * 0.5, c.overloadAttack, c.overloadRelease);
-    c.lampValue->store(overload, std::memory_order_relaxed);
-  }
-  *c.overloadState = overload;
-}
-
-MORVANE_INLINE void ShapeChunkBody(const ShaperChunk& c) {
-  switch (c.filter->mode) {
-    case SidechainFilter::kLowPass: Detect<SidechainFilter::kLowPass>(c); break;
-    case SidechainFilter::kHighPass: Detect<SidechainFilter::kHighPass>(c); break;
-    case SidechainFilter::kBandPass: Detect<SidechainFilter::kBandPass>(c); break;
-    default: Detect<-1>(c); break;
-  }
-  Shape(c);
-}
-
-void ShapeChunkGeneric(const ShaperChunk& c) { ShapeChunkBody(c); }
+void ShapeBlockGeneric(const ShaperBlock& c) { ShapeBlockBody(c); }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) void ShapeChunkAvx2(const ShaperChunk& c) { ShapeChunkBody(c); }
+__attribute__((target("avx2"))) void ShapeBlockAvx2(const ShaperBlock& c) { ShapeBlockBody(c); }
 #endif
 
 }  // namespace
 
-void ShapeChunk(const ShaperChunk& chunk) {
+void ShapeBlock(const ShaperBlock& block) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (CpuHasAvx2()) return ShapeChunkAvx2(chunk);
+  if (CpuHasAvx2()) return ShapeBlockAvx2(block);
 #endif
-  ShapeChunkGeneric(chunk);
+  ShapeBlockGeneric(block);
 }
 
 }  // namespace dsp

@@ -3,13 +3,26 @@
 
 #include "plugin/SidechainFilter.h"
 
-// The transient shaper's per-frame work over one piece of a block. The plug-in
-// gathers its states, coefficients and settings into a ShaperChunk and calls
-// ShapeChunk; the follower and filter states are updated in place.
+// The transient shaper's per-frame work over one block. The plug-in gathers
+// its states, coefficients and settings into a ShaperBlock and calls
+// ShapeBlock; the follower, filter and overload states are updated in place.
 namespace dsp {
 
-constexpr int kShaperChunkFrames = 256;  // the most frames one call takes
-constexpr int kShaperFilterLead = 16;    // frames the side-chain filter runs ahead
+// The work runs as a pipeline of three stages over the block: the side-chain
+// filter runs kShaperFilterLead frames ahead of the followers, and the gains
+// and the overload follower run one piece of kShaperPieceFrames frames behind
+// them, after the exponentials of that piece were evaluated together. The
+// filter and the overload follower are long chains of dependent operations;
+// interleaved this way the processor overlaps them with each other and with
+// the follower work. Results are those of the frame-by-frame order, since no
+// stage feeds back into an earlier one.
+constexpr int kShaperFilterLead = 16;
+constexpr int kShaperPieceFrames = 32;
+constexpr int kShaperRingFrames = 32;  // filter results in flight; > kShaperFilterLead, a power of 2
+
+// Scratch sizes in doubles (left and right interleaved).
+constexpr int kShaperRingSize = 2 * kShaperRingFrames;
+constexpr int kShaperTermSize = 2 * 2 * kShaperPieceFrames;  // two pieces in flight
 
 // The follower states of both channels, [0] left and [1] right.
 struct FollowerStates {
@@ -26,12 +39,12 @@ struct FollowerCoefs {
   double release[2];
 };
 
-struct ShaperChunk {
+struct ShaperBlock {
   const double* inL;
   const double* inR;
   double* outL;
   double* outR;
-  int nFrames;  // 1 .. kShaperChunkFrames
+  int nFrames;  // 1 or more
 
   SidechainFilter* filter;
   FollowerStates* states;
@@ -45,13 +58,16 @@ struct ShaperChunk {
   double sustainLink;  // 0..1
   double gain;         // linear output gain
 
-  // Shared with the overload lamp, which reads the lamp value and clears the
-  // peaks from the editor's thread.
+  // Shared with the overload lamp on the editor's thread, which reads the lamp
+  // value and clears the held peaks: it writes 0 to both and then sets
+  // peaksCleared, which the next frame processed takes up.
   std::atomic<double>* peakL;
   std::atomic<double>* peakR;
   std::atomic<double>* lampValue;
+  std::atomic<bool>* peaksCleared;
 
-  // Scratch, 2 * kShaperChunkFrames doubles each, left and right interleaved.
+  // Scratch: kShaperRingSize doubles each for the first two, kShaperTermSize
+  // for the last two.
   double* detection;
   double* absInput;
   double* attackTerm;
@@ -61,10 +77,12 @@ struct ShaperChunk {
 // [audio] Per frame, in this order: side-chain filter (left, then right),
 // squares, fast/slow/level followers, tail followers, amounts floored at 0,
 // linking, attack gain, sustain gain, output gain, held peaks and overload
-// follower. Inputs are read before outputs are written; they may be the same
-// buffers. A sample that is not a finite number counts as 0 on the detection
-// path (its own output may still be non-finite), and a non-finite output is
-// kept out of the held peaks.
-void ShapeChunk(const ShaperChunk& chunk);
+// follower. Each input sample is read before the output of its frame is
+// written, and no output is written before the inputs of its frame were read,
+// so inputs and outputs may be the same buffers (also crossed). A sample that
+// is not a finite number counts as 0 on the detection path (its own output
+// may still be non-finite), and a non-finite output is kept out of the held
+// peaks.
+void ShapeBlock(const ShaperBlock& block);
 
 }  // namespace dsp

@@ -7,12 +7,6 @@
 // (CpuFeatures.h). Include only from implementation files.
 #include <cstdint>
 
-// The helpers are always inlined; the compilers' note that wide vector values
-// pass differently with and without AVX does not concern them.
-#if defined(__GNUC__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
 #define MORVANE_INLINE __attribute__((always_inline)) inline
 
 namespace dsp {

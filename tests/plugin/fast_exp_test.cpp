@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "plugin/CpuFeatures.h"
 #include "plugin/FastExp.h"
 
 namespace {
@@ -21,6 +22,22 @@ TEST(FastExp, MatchesTheLibraryWithinAFewUlps) {
     const double want = std::exp(in[i]);
     ASSERT_NEAR(out[i], want, want * 1e-15) << "x = " << in[i];
     ASSERT_EQ(out[i], dsp::Exp(in[i])) << "x = " << in[i];
+  }
+}
+
+TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> dist(-750.0, 750.0);
+  std::vector<double> in(999), wide(in.size()), generic(in.size());
+  for (double& x : in) x = dist(rng);
+  in[5] = std::nan("");
+  dsp::ExpArray(in.data(), wide.data(), static_cast<int>(in.size()));
+  dsp::UseGenericCode(true);
+  dsp::ExpArray(in.data(), generic.data(), static_cast<int>(in.size()));
+  dsp::UseGenericCode(false);
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (i == 5) continue;
+    ASSERT_EQ(wide[i], generic[i]) << "x = " << in[i];
   }
 }
 
