@@ -1,6 +1,5 @@
 #include "plugin/Morvane.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -168,6 +167,9 @@ void Morvane::ProcessBlock(double** inputs, double** outputs, int nFrames) {
   if (nFrames <= 0) return;
   ScopedDenormalFlush flushDenormals;
 
+  // The follower times change only in ParamChanged, which never runs within a
+  // block (both hold the instance lock), so reading the coefficients once per
+  // block is reading them at every frame.
   auto coefs = [](AttRelEnvelope* const env[kNumChannels]) {
     return dsp::FollowerCoefs{{env[kLeft]->attackCoef(), env[kRight]->attackCoef()},
                               {env[kLeft]->releaseCoef(), env[kRight]->releaseCoef()}};

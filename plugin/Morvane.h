@@ -84,6 +84,8 @@ private:
   std::atomic<double> mPeakR{0.0};
   std::atomic<double> mLampValue{0.0};
   std::atomic<bool> mPeaksCleared{false};  // set by the lamp, taken up by the next frame
+  static_assert(std::atomic<double>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+                "the audio thread takes no lock but the instance lock");
 
   // Scratch of the block processing, of fixed size whatever the block's
   // length, so nothing is allocated while processing.
