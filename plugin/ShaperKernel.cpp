@@ -40,6 +40,9 @@ MORVANE_INLINE V2d FiniteOrZero(const V2d& x) {
 // loop so that the compiler keeps them in registers.
 struct Pipeline {
   SidechainFilter filter;
+  V8d wave;     // the filter's stages 1..6 in lanes 0..5, when it runs as a wavefront
+  V8d cutoff8;  // the filter's cutoff in every lane
+  int nSamples;  // samples in the block, left and right counted apart
   V4d a4;  // fast L, R, slow L, R (fed with the squares)
   V4d b4;  // short tail L, R, long tail L, R (fed with the signed detection samples)
   V2d level;
@@ -77,6 +80,51 @@ MORVANE_INLINE void FilterFrame(Pipeline& p, int j) {
   p.detection[slot] = dL;
   p.detection[slot + 1] = dR;
   Store(p.absInput + slot, Abs(x));
+}
+
+// The high-pass filter as a wavefront over the stages, for processors with
+// 512-bit registers: lane k holds stage k + 1, and step t feeds sample t (the
+// block's samples counted left, right, left, ...) into lane 0 while lane k
+// works on sample t - k, whose stage-k output lane k - 1 made in step t - 1.
+// Each lane performs exactly the stage update of the scalar filter, on the
+// same values in the same order, so the results are identical; one vector
+// operation does the work of six scalar ones. Steps whose lanes would reach
+// before the block's first sample or past its last leave those lanes alone,
+// so between blocks the lanes hold the stages as the scalar filter would.
+MORVANE_INLINE void WaveStep(Pipeline& p, int t, double x) {
+  const V8d in = __builtin_shufflevector(p.wave, V8d{} + x, 8, 0, 1, 2, 3, 4, 5, 6);
+  const V8d next = (in - p.wave) * p.cutoff8 + p.wave;
+  const int last = p.nSamples - 1;
+  if (t >= 5 && t <= last) {
+    p.wave = next;
+  } else {
+    const int lo = t - last > 0 ? t - last : 0;
+    const int hi = t < 5 ? t : 5;
+    const V8i lane{0, 1, 2, 3, 4, 5, 6, 7};
+    p.wave = (lane >= lo) & (lane <= hi) ? next : p.wave;
+  }
+  // Lane 5 now holds stage 6's output for sample t - 5; its slot holds that
+  // sample's input, and high-pass detection is input minus stage 6.
+  const int u = t - 5;
+  if (u >= 0 && u <= last) {
+    const int slot = 2 * ((u >> 1) & (kShaperRingFrames - 1)) + (u & 1);
+    p.detection[slot] = p.detection[slot] - p.wave[5];
+  }
+}
+
+template <bool kWave, int kMode>
+MORVANE_INLINE void DetectFrame(Pipeline& p, int j) {
+  if (!kWave || kMode != SidechainFilter::kHighPass) return FilterFrame<kMode>(p, j);
+  const V2d x = FiniteOrZero(V2d{p.inL[j], p.inR[j]});
+  const int slot = 2 * (j & (kShaperRingFrames - 1));
+  Store(p.detection + slot, x);
+  Store(p.absInput + slot, Abs(x));
+  WaveStep(p, 2 * j, x[0]);
+  WaveStep(p, 2 * j + 1, x[1]);
+  if (2 * j + 1 == p.nSamples - 1) {
+    // The block's last frame: finish its samples in the upper stages.
+    for (int t = p.nSamples; t < p.nSamples + 5; ++t) WaveStep(p, t, 0.0);
+  }
 }
 
 // Stage 2: followers, amounts and linking for frame j. Leaves for both
@@ -151,11 +199,11 @@ MORVANE_INLINE void EvaluateExponentials(double* attackTerm, double* sustainTerm
   ExpArray(sustainTerm, sustainTerm, 2 * frames);
 }
 
-template <int kMode, bool kBoost>
+template <bool kWave, int kMode, bool kBoost>
 MORVANE_INLINE void Run(Pipeline& p, const ShaperBlock& c) {
   const int n = c.nFrames;
   const int lead = n < kShaperFilterLead ? n : kShaperFilterLead;
-  for (int j = 0; j < lead; ++j) FilterFrame<kMode>(p, j);
+  for (int j = 0; j < lead; ++j) DetectFrame<kWave, kMode>(p, j);
 
   double* const attackTerms[2] = {c.attackTerm, c.attackTerm + 2 * kShaperPieceFrames};
   double* const sustainTerms[2] = {c.sustainTerm, c.sustainTerm + 2 * kShaperPieceFrames};
@@ -171,13 +219,13 @@ MORVANE_INLINE void Run(Pipeline& p, const ShaperBlock& c) {
     int i = 0;
     for (; i < count && i < previousCount; ++i) {
       const int j = start + i;
-      if (j + lead < n) FilterFrame<kMode>(p, j + lead);
+      if (j + lead < n) DetectFrame<kWave, kMode>(p, j + lead);
       FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
       OutputFrame<kBoost>(p, previousStart + i, previousAttack + 2 * i, previousSustain + 2 * i);
     }
     for (; i < count; ++i) {
       const int j = start + i;
-      if (j + lead < n) FilterFrame<kMode>(p, j + lead);
+      if (j + lead < n) DetectFrame<kWave, kMode>(p, j + lead);
       FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
     }
     for (; i < previousCount; ++i) {
@@ -195,18 +243,23 @@ MORVANE_INLINE void Run(Pipeline& p, const ShaperBlock& c) {
   }
 }
 
-template <int kMode>
+template <bool kWave, int kMode>
 MORVANE_INLINE void RunMode(Pipeline& p, const ShaperBlock& c) {
   if (c.attackDb > 0.0) {
-    Run<kMode, true>(p, c);
+    Run<kWave, kMode, true>(p, c);
   } else {
-    Run<kMode, false>(p, c);
+    Run<kWave, kMode, false>(p, c);
   }
 }
 
+template <bool kWave>
 MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
   Pipeline p;
   p.filter = *c.filter;
+  p.wave = V8d{p.filter.stage1, p.filter.stage2, p.filter.stage3, p.filter.stage4,
+               p.filter.stage5, p.filter.stage6, 0.0, 0.0};
+  p.cutoff8 = Splat<V8d>(p.filter.cutoff);
+  p.nSamples = 2 * c.nFrames;
   const FollowerStates& st = *c.states;
   p.a4 = V4d{st.fast[0], st.fast[1], st.slow[0], st.slow[1]};
   p.b4 = V4d{st.shortTail[0], st.shortTail[1], st.longTail[0], st.longTail[1]};
@@ -244,12 +297,20 @@ MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
   p.peaksCleared = c.peaksCleared;
 
   switch (p.filter.mode) {
-    case SidechainFilter::kLowPass: RunMode<SidechainFilter::kLowPass>(p, c); break;
-    case SidechainFilter::kHighPass: RunMode<SidechainFilter::kHighPass>(p, c); break;
-    case SidechainFilter::kBandPass: RunMode<SidechainFilter::kBandPass>(p, c); break;
-    default: RunMode<-1>(p, c); break;
+    case SidechainFilter::kLowPass: RunMode<kWave, SidechainFilter::kLowPass>(p, c); break;
+    case SidechainFilter::kHighPass: RunMode<kWave, SidechainFilter::kHighPass>(p, c); break;
+    case SidechainFilter::kBandPass: RunMode<kWave, SidechainFilter::kBandPass>(p, c); break;
+    default: RunMode<kWave, -1>(p, c); break;
   }
 
+  if (kWave && p.filter.mode == SidechainFilter::kHighPass) {
+    p.filter.stage1 = p.wave[0];
+    p.filter.stage2 = p.wave[1];
+    p.filter.stage3 = p.wave[2];
+    p.filter.stage4 = p.wave[3];
+    p.filter.stage5 = p.wave[4];
+    p.filter.stage6 = p.wave[5];
+  }
   *c.filter = p.filter;
   FollowerStates& out = *c.states;
   out.fast[0] = p.a4[0];
@@ -265,16 +326,18 @@ MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
   *c.overloadState = p.overload;
 }
 
-void ShapeBlockGeneric(const ShaperBlock& c) { ShapeBlockBody(c); }
+void ShapeBlockGeneric(const ShaperBlock& c) { ShapeBlockBody<false>(c); }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) void ShapeBlockAvx2(const ShaperBlock& c) { ShapeBlockBody(c); }
+__attribute__((target("avx2"))) void ShapeBlockAvx2(const ShaperBlock& c) { ShapeBlockBody<false>(c); }
+__attribute__((target("avx512f"))) void ShapeBlockAvx512(const ShaperBlock& c) { ShapeBlockBody<true>(c); }
 #endif
 
 }  // namespace
 
 void ShapeBlock(const ShaperBlock& block) {
 #if defined(__x86_64__) || defined(__i386__)
+  if (CpuHasAvx512()) return ShapeBlockAvx512(block);
   if (CpuHasAvx2()) return ShapeBlockAvx2(block);
 #endif
   ShapeBlockGeneric(block);
