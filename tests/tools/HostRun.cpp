@@ -20,7 +20,8 @@
 
 extern char** environ;
 
-RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv) {
+RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv,
+                  const std::string& cwd) {
   ScratchDir io;
   const std::string outPath = io / "stdout", errPath = io / "stderr";
 
@@ -47,6 +48,7 @@ RunResult RunHost(const std::vector<std::string>& args, const std::map<std::stri
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   RunResult r;
   int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());

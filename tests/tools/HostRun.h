@@ -16,8 +16,9 @@ struct RunResult {
 };
 
 // Runs morvane-host with args; extraEnv entries are added to (or replace
-// entries of) the test's own environment.
-RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {});
+// entries of) the test's own environment; cwd, when given, is its working directory.
+RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {},
+                  const std::string& cwd = "");
 
 struct Audio {
   int channels = 0;

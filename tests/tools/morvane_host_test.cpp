@@ -81,7 +81,7 @@ class HostFailureTest : public HostTest {
     EXPECT_EQ(ReadText(out), "previous content");
     for (const std::string& name : dir.List()) {
       EXPECT_TRUE(name == "in.wav" || name == "out.wav" || name == "probe.log" || name == "state.bin" ||
-                  name == "not-audio.txt" || name == "fake.so")
+                  name == "not-audio.txt" || name == "fake.so" || name == "probe.so")
           << "left behind: " << name;
     }
   }
@@ -375,6 +375,27 @@ TEST_F(HostTest, IntegerOutputClipsInsteadOfWrappingAndWarns) {
     }
   }
   EXPECT_GT(Peak(result), 0.99);
+}
+
+TEST_F(HostTest, NonFiniteSamplesFromThePluginAreWrittenAsZeroWithAWarning) {
+  RunResult r = Process({"--block", "64"}, "nan");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_CONTAINS(r.err, "480 samples that were not finite");  // 240 frames x 2 channels
+  Audio input = ReadAudio(in), result = ReadAudio(out);
+  ASSERT_EQ(result.samples.size(), input.samples.size());
+  for (size_t i = 0; i < result.samples.size(); ++i) {
+    const long long frame = static_cast<long long>(i) / 2;
+    ASSERT_EQ(result.samples[i], frame % 100 == 0 ? 0.0 : static_cast<double>(static_cast<float>(input.samples[i])))
+        << i;
+  }
+}
+
+TEST_F(HostTest, PluginNamedWithoutADirectoryIsTakenFromTheWorkingDirectory) {
+  // dlopen would search the library path for a bare name, not the working directory.
+  WriteText(dir / "probe.so", ReadText(PROBE_PLUGIN));
+  RunResult r = RunHost({"info", "probe.so"}, {}, dir.Path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_CONTAINS(r.out, "Effect name  Probe\n");
 }
 
 TEST(HostDrumLoopTest, IsDeterministicStereoAndNormalisedToItsPeak) {
