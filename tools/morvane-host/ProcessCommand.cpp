@@ -138,8 +138,9 @@ bool ApplySet(PluginHost& host, const std::string& name, const std::string& valu
   return true;
 }
 
-// Progress on stderr: redrawn in place on a terminal, one line per step
-// otherwise; at most once a second or per tenth of the file.
+// Progress on stderr: redrawn in place on a terminal, one line per report
+// otherwise; a report for every tenth of the file, and every second while a
+// slow plug-in works on one tenth.
 class Progress {
  public:
   Progress(long long totalFrames, int sampleRate)
