@@ -12,7 +12,7 @@ struct Features {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     avx2 = __builtin_cpu_supports("avx2");
-    avx512 = __builtin_cpu_supports("avx512f");
+    avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
 #endif
   }
 };

@@ -6,7 +6,7 @@
 namespace dsp {
 
 bool CpuHasAvx2();
-bool CpuHasAvx512();
+bool CpuHasAvx512();  // AVX-512 F and VL
 
 // For tests: while set, both answers are false, so the generic code runs even
 // where wider registers exist.
