@@ -18,6 +18,35 @@ double* ScratchOf(const GrowBuffer& scratch) {
   return scratch.Size() > 0 ? static_cast<double*>(scratch.Data()) : nullptr;
 }
 
+// Output i receives input i where there is one, silence otherwise.
+template <class T>
+void PassThrough(T** inputs, T** outputs, int nFrames, int nIn, int nOut) {
+  if (!outputs || nFrames <= 0) return;
+  const size_t bytes = static_cast<size_t>(nFrames) * sizeof(T);
+  for (int i = 0; i < nOut; ++i) {
+    T* out = outputs[i];
+    if (!out) continue;
+    const T* in = (inputs && i < nIn) ? inputs[i] : nullptr;
+    if (in) {
+      if (in != out) std::memmove(out, in, bytes);
+    } else {
+      for (int s = 0; s < nFrames; ++s) out[s] = T(0);
+    }
+  }
+}
+
+// Writes nFrames zeros into the host outputs of the connected channels.
+template <class T>
+void SilenceConnected(const IEffectBase& base, T** outputs, int nFrames) {
+  if (!outputs) return;
+  int k = 0;
+  for (int i = 0; i < base.OutputCount(); ++i) {
+    if (!base.GetOutput(i)->connected) continue;
+    T* host = outputs[k++];
+    if (host) for (int s = 0; s < nFrames; ++s) host[s] = T(0);
+  }
+}
+
 }  // namespace
 
 IEffectBase::IEffectBase(const IEffectConfig& config)
@@ -102,35 +131,11 @@ void IEffectBase::Reset() { ILockGuard guard(mLock); }
 void IEffectBase::ParamChanged(int /*paramIdx*/) { ILockGuard guard(mLock); }
 
 void IEffectBase::ProcessBlock(double** inputs, double** outputs, int nFrames) {
-  if (!outputs || nFrames <= 0) return;
-  const size_t bytes = static_cast<size_t>(nFrames) * sizeof(double);
-  const int nIn = InputCount();
-  for (int i = 0; i < OutputCount(); ++i) {
-    double* out = outputs[i];
-    if (!out) continue;
-    const double* in = (inputs && i < nIn) ? inputs[i] : nullptr;
-    if (in) {
-      if (in != out) std::memmove(out, in, bytes);
-    } else {
-      for (int s = 0; s < nFrames; ++s) out[s] = 0.0;
-    }
-  }
+  PassThrough(inputs, outputs, nFrames, InputCount(), OutputCount());
 }
 
 void IEffectBase::ProcessBlockSingle(float** inputs, float** outputs, int nFrames) {
-  if (!outputs || nFrames <= 0) return;
-  const size_t bytes = static_cast<size_t>(nFrames) * sizeof(float);
-  const int nIn = InputCount();
-  for (int i = 0; i < OutputCount(); ++i) {
-    float* out = outputs[i];
-    if (!out) continue;
-    const float* in = (inputs && i < nIn) ? inputs[i] : nullptr;
-    if (in) {
-      if (in != out) std::memmove(out, in, bytes);
-    } else {
-      for (int s = 0; s < nFrames; ++s) out[s] = 0.0f;
-    }
-  }
+  PassThrough(inputs, outputs, nFrames, InputCount(), OutputCount());
 }
 
 void IEffectBase::OnEditorOpened() {}
@@ -358,7 +363,11 @@ void IEffectBase::RunBlock(int nFrames) {
   ProcessBlock(static_cast<double**>(mInputPtrs.Data()), static_cast<double**>(mOutputPtrs.Data()), nFrames);
 }
 
-void IEffectBase::RunBlockSingle(int nFrames) {
+void IEffectBase::RunBlockSingle(int nFrames) { RunAndNarrow(nFrames, false); }
+
+void IEffectBase::RunBlockAccumulating(int nFrames) { RunAndNarrow(nFrames, true); }
+
+void IEffectBase::RunAndNarrow(int nFrames, bool accumulating) {
   const int limit = ScratchFrames();
   if (nFrames > limit) nFrames = limit;
   if (nFrames <= 0) return;
@@ -368,41 +377,11 @@ void IEffectBase::RunBlockSingle(int nFrames) {
     const double* src = *ch->dest;
     float* dest = ch->floatDest;
     if (!ch->connected || !src || !dest) continue;
-    for (int s = 0; s < nFrames; ++s) dest[s] = static_cast<float>(src[s]);
-  }
-}
-
-void IEffectBase::RunBlockAccumulating(int nFrames) {
-  const int limit = ScratchFrames();
-  if (nFrames > limit) nFrames = limit;
-  if (nFrames <= 0) return;
-  RunBlock(nFrames);
-  for (int i = 0; i < OutputCount(); ++i) {
-    OutputChannel* ch = GetOutput(i);
-    const double* src = *ch->dest;
-    float* dest = ch->floatDest;
-    if (!ch->connected || !src || !dest) continue;
-    for (int s = 0; s < nFrames; ++s) dest[s] += static_cast<float>(src[s]);
-  }
-}
-
-void IEffectBase::SilenceOutputs(double** outputs, int nFrames) {
-  if (!outputs) return;
-  int k = 0;
-  for (int i = 0; i < OutputCount(); ++i) {
-    if (!GetOutput(i)->connected) continue;
-    double* host = outputs[k++];
-    if (host) for (int s = 0; s < nFrames; ++s) host[s] = 0.0;
-  }
-}
-
-void IEffectBase::SilenceOutputs(float** outputs, int nFrames) {
-  if (!outputs) return;
-  int k = 0;
-  for (int i = 0; i < OutputCount(); ++i) {
-    if (!GetOutput(i)->connected) continue;
-    float* host = outputs[k++];
-    if (host) for (int s = 0; s < nFrames; ++s) host[s] = 0.0f;
+    if (accumulating) {
+      for (int s = 0; s < nFrames; ++s) dest[s] += static_cast<float>(src[s]);
+    } else {
+      for (int s = 0; s < nFrames; ++s) dest[s] = static_cast<float>(src[s]);
+    }
   }
 }
 
@@ -427,7 +406,7 @@ void IEffectBase::ProcessHostDouble(double** inputs, double** outputs, int nFram
   }
   const int piece = ScratchFrames();
   if (piece <= 0) {
-    SilenceOutputs(outputs, nFrames);
+    SilenceConnected(*this, outputs, nFrames);
     return;
   }
   for (int start = 0; start < nFrames; start += piece) {
@@ -442,7 +421,7 @@ void IEffectBase::ProcessHostSingle(float** inputs, float** outputs, int nFrames
   if (nFrames <= 0) return;
   const int piece = ScratchFrames();
   if (piece <= 0) {
-    if (!accumulating) SilenceOutputs(outputs, nFrames);
+    if (!accumulating) SilenceConnected(*this, outputs, nFrames);
     return;
   }
   for (int start = 0; start < nFrames; start += piece) {

@@ -226,9 +226,9 @@ private:
   // frames; disconnected channels get their scratch buffers.
   void BindDoubleInputsAt(double** inputs, int start);
   void BindDoubleOutputsAt(double** outputs, int start);
-  // Writes nFrames zeros into the connected host outputs.
-  void SilenceOutputs(double** outputs, int nFrames);
-  void SilenceOutputs(float** outputs, int nFrames);
+  // ProcessBlock on the bound buffers, then the outputs narrowed into the
+  // host's single-precision buffers, replacing or adding.
+  void RunAndNarrow(int nFrames, bool accumulating);
 };
 
 // Text of a packed version: "v%d.%d.%d".
