@@ -1,4 +1,6 @@
-# morvane_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l])
+# morvane_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS label])
+# LABELS takes one label: the discovered tests receive it through
+# gtest_discover_tests, whose generated script splits a list apart.
 # Builds one GoogleTest executable and registers its tests with CTest.
 include(GoogleTest)
 find_package(GTest REQUIRED)
