@@ -1,0 +1,52 @@
+// Runs a fuzz entry without a fuzzing engine: every file named on the command
+// line is fed to it as it is, and then in a fixed number of mutated copies
+// (bytes overwritten, the block cut short), from a fixed seed so that a
+// failure can be replayed. Used where the compiler has no libFuzzer, and by
+// the test suite as a quick smoke run under the sanitizers.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+constexpr unsigned kSeed = 0x4D766E71;
+constexpr int kMutationsPerFile = 3000;
+
+bool ReadFile(const char* path, std::vector<uint8_t>* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::mt19937 rng(kSeed);
+  for (int a = 1; a < argc; ++a) {
+    std::vector<uint8_t> original;
+    if (!ReadFile(argv[a], &original)) {
+      std::fprintf(stderr, "fuzz replay: cannot read %s\n", argv[a]);
+      return 1;
+    }
+    LLVMFuzzerTestOneInput(original.data(), original.size());
+    for (int m = 0; m < kMutationsPerFile; ++m) {
+      std::vector<uint8_t> bytes = original;
+      if (bytes.empty()) break;
+      const int edits = 1 + static_cast<int>(rng() % 4);
+      for (int e = 0; e < edits; ++e) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+      if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+      // Print the case before running it, so that a crash names it.
+      if (std::getenv("MORVANE_FUZZ_VERBOSE")) std::fprintf(stderr, "%s: seed %u, mutation %d\n", argv[a], kSeed, m);
+      LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+  }
+  std::printf("fuzz replay: %d file(s), %d mutations each, seed %u\n", argc - 1, kMutationsPerFile, kSeed);
+  return 0;
+}
