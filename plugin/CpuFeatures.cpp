@@ -22,14 +22,16 @@ const Features& Detected() {
   return features;
 }
 
-std::atomic<bool> gGeneric{false};
+std::atomic<CpuLevel> gWidest{CpuLevel::kAvx512};
+
+bool Allows(CpuLevel level) { return gWidest.load(std::memory_order_relaxed) >= level; }
 
 }  // namespace
 
-bool CpuHasAvx2() { return !gGeneric.load(std::memory_order_relaxed) && Detected().avx2; }
+bool CpuHasAvx2() { return Allows(CpuLevel::kAvx2) && Detected().avx2; }
 
-bool CpuHasAvx512() { return !gGeneric.load(std::memory_order_relaxed) && Detected().avx512; }
+bool CpuHasAvx512() { return Allows(CpuLevel::kAvx512) && Detected().avx512; }
 
-void UseGenericCode(bool generic) { gGeneric.store(generic, std::memory_order_relaxed); }
+void LimitCpuLevel(CpuLevel widest) { gWidest.store(widest, std::memory_order_relaxed); }
 
 }  // namespace dsp

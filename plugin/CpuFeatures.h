@@ -8,8 +8,11 @@ namespace dsp {
 bool CpuHasAvx2();
 bool CpuHasAvx512();  // AVX-512 F and VL
 
-// For tests: while set, both answers are false, so the generic code runs even
-// where wider registers exist.
-void UseGenericCode(bool generic);
+// The widest code the dispatchers may choose, for tests and benchmarks: with
+// kAvx2 a processor with AVX-512 runs the AVX2 code, with kGeneric every
+// processor runs the generic code. A level the processor lacks still answers
+// false. The default is kAvx512.
+enum class CpuLevel { kGeneric, kAvx2, kAvx512 };
+void LimitCpuLevel(CpuLevel widest);
 
 }  // namespace dsp
