@@ -8,10 +8,7 @@ IBitmapTextControl::~IBitmapTextControl() = default;
 
 void IBitmapTextControl::MarkDirty(bool /*pushToPlug*/) { mNeedsDraw = true; }
 
-void IBitmapTextControl::MarkDrawn() {
-  mNeedsDraw = mDrawAgain;
-  mDrawAgain = false;
-}
+void IBitmapTextControl::MarkDrawn() { mNeedsDraw = false; }
 
 bool IBitmapTextControl::NeedsDraw() const { return mNeedsDraw; }
 

@@ -16,8 +16,8 @@ public:
   // control's value would also go to the plug-in; this control is bound to no
   // parameter, so nothing is sent.
   virtual void MarkDirty(bool pushToPlug);
-  // [ui] Called by the graphics object after a drawing pass: the control stays
-  // dirty only when it asked to be drawn once more.
+  // [ui] Called by the graphics object after a drawing pass: the control is
+  // clean until its text changes or it is marked dirty again.
   virtual void MarkDrawn();
   virtual bool NeedsDraw() const;
 
@@ -31,5 +31,4 @@ public:
 private:
   GrowBuffer mCaptionText{GrowBuffer::kTextGranularity};  // NUL-terminated
   bool mNeedsDraw = true;  // a new control draws on the first tick
-  bool mDrawAgain = false;
 };
