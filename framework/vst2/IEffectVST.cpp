@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -573,10 +574,22 @@ VstIntPtr IEffectVST::DoSetChunk(bool oneProgram, VstIntPtr size, const void* da
   // A size the chunk cannot hold is refused before the host's bytes are read.
   if (size < 0 || size > INT_MAX) return 0;
   StateChunk& chunk = oneProgram ? mProgramChunk : mBankChunk;
-  int n = static_cast<int>(size);
-  chunk.Resize(n);
-  if (chunk.Size() != n) return 0;
-  if (n > 0) std::memcpy(chunk.GetBytes(), data, static_cast<size_t>(n));
+  const int n = static_cast<int>(size);
+  // A host may hand back (part of) the bytes effGetChunk gave it, which live in
+  // this very chunk: they move to its front in place, and a size beyond what we
+  // handed out is refused, since growing the chunk could move the bytes away.
+  const uintptr_t own = reinterpret_cast<uintptr_t>(chunk.GetBytes());
+  const uintptr_t from = reinterpret_cast<uintptr_t>(data);
+  if (own && from >= own && from - own < static_cast<uintptr_t>(chunk.Size())) {
+    const int offset = static_cast<int>(from - own);
+    if (n > chunk.Size() - offset) return 0;
+    if (n > 0) std::memmove(chunk.GetBytes(), data, static_cast<size_t>(n));
+    chunk.Resize(n);  // not above the current size: only the size changes
+  } else {
+    chunk.Resize(n);
+    if (chunk.Size() != n) return 0;
+    if (n > 0) std::memcpy(chunk.GetBytes(), data, static_cast<size_t>(n));
+  }
 
   int pos = 0;
   int version = StateChunk::ReadChunkHeader(chunk, &pos);

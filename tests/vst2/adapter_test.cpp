@@ -398,6 +398,40 @@ TEST_F(Adapter, SetChunkRefusesSizesTheChunkCannotHoldWithoutReading) {
   EXPECT_EQ(Dispatch(effect, effGetChunk, 1, 0, nullptr), 0);
 }
 
+// A host may hand back the very bytes effGetChunk gave it, or a part of them:
+// they live in the chunk being restored into. The address sanitizer catches
+// an overlapping copy and a read from a buffer that moved.
+TEST_F(Adapter, SetChunkTakesBackTheBytesItHandedOut) {
+  for (VstInt32 oneProgram : {1, 0}) {
+    effect->setParameter(effect, 0, 0.75f);
+    void* data = nullptr;
+    const VstIntPtr size = Dispatch(effect, effGetChunk, oneProgram, 0, &data);
+    ASSERT_GT(size, 8) << oneProgram;
+    ASSERT_NE(data, nullptr);
+
+    effect->setParameter(effect, 0, 0.25f);
+    EXPECT_EQ(Dispatch(effect, effSetChunk, oneProgram, size, data), 1) << oneProgram;
+    EXPECT_DOUBLE_EQ(Value(0), 50.0) << oneProgram;
+
+    // More bytes than were handed out: refused, nothing read or restored.
+    effect->setParameter(effect, 0, 0.25f);
+    plug->changed.clear();
+    EXPECT_EQ(Dispatch(effect, effSetChunk, oneProgram, size + 100000, data), 0) << oneProgram;
+    EXPECT_EQ(Dispatch(effect, effSetChunk, oneProgram, size, static_cast<char*>(data) + 1), 0) << oneProgram;
+    EXPECT_DOUBLE_EQ(Value(0), -50.0) << oneProgram;
+    EXPECT_TRUE(plug->changed.empty()) << oneProgram;
+  }
+
+  // The program's values without their header: a header-less chunk from within our own bytes.
+  effect->setParameter(effect, 0, 0.75f);
+  void* data = nullptr;
+  const VstIntPtr size = Dispatch(effect, effGetChunk, 1, 0, &data);
+  ASSERT_EQ(size, 8 + 4 * 8);
+  effect->setParameter(effect, 0, 0.25f);
+  EXPECT_EQ(Dispatch(effect, effSetChunk, 1, size - 8, static_cast<char*>(data) + 8), 1);
+  EXPECT_DOUBLE_EQ(Value(0), 50.0);
+}
+
 // ---- events in and out ----------------------------------------------------------------------
 
 TEST_F(Adapter, MidiAndSysExOutSendOneRecordOfTheInterfaceSize) {
