@@ -709,10 +709,9 @@ VstIntPtr IEffectVST::DoVendorSpecific(VstInt32 index, VstIntPtr value, void* pt
   switch (index) {
     case kVendorParamTextOfValue: {
       if (!ptr) return 0;
+      // The text of any normalised value; FormatForHost limits it to [0, 1] first.
       IParameter* param = GetParam(ToIndex(value));
-      if (param && std::isfinite(opt)) {
-        param->FormatForHost(opt, true, static_cast<char*>(ptr), kParamTextSize, true);
-      }
+      if (param) param->FormatForHost(opt, true, static_cast<char*>(ptr), kParamTextSize, true);
       return kVendorSpecificYes;
     }
     case kVendorParamIsStepped: {
