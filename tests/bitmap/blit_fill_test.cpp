@@ -234,6 +234,13 @@ TEST(Fill, ClippingAndSourceAlphaWeight) {
   EXPECT_EQ(At(dst, 0, 0), kBlank);
   EXPECT_EQ(At(dst, 4, 2), 0xFF112233u);
 
+  // Above the top edge: y -2 and height 3 leave row 0 alone to fill.
+  bmtest::Fill(dst, kBlank);
+  BM_FillArea(&dst, 2, -2, 3, 3, 0xFF445566, 1.0f, BM_BLEND_COPY);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(At(dst, x, y), y == 0 && x >= 2 && x < 5 ? 0xFF445566u : kBlank) << x << "," << y;
+
   bmtest::Fill(dst, kBlank);
   BM_FillArea(&dst, 0, 0, 8, 3, 0x00FFFFFF, 1.0f, BM_BLEND_SOURCE_ALPHA | BM_BLEND_COPY);
   BM_FillArea(&dst, 0, 0, 8, 3, 0x00FFFFFF, 1.0f, BM_BLEND_SOURCE_ALPHA | BM_BLEND_ADD);
