@@ -48,6 +48,7 @@ struct TestOptions {
   const char* channelIO = "1-1 2-2";
   bool wantsMidi = false;
   bool isInstrument = false;
+  bool usesChunks = false;
 };
 
 // Parameters: 0 "Level" [-100, 100] %, 1 "Mode" with display texts,
@@ -66,6 +67,7 @@ public:
     c.uniqueID = VstFourCC('T', 's', 't', 'E');
     c.wantsMidi = o.wantsMidi;
     c.isInstrument = o.isInstrument;
+    c.usesChunks = o.usesChunks;
     return c;
   }
 
@@ -310,6 +312,75 @@ TEST_F(Adapter, VendorSpecificParameterQueries) {
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 8, -1), 0);
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 8, VstIntPtr(1) << 40 | 1), 0);
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 9, 1, text), 0);
+}
+
+// ---- programs ---------------------------------------------------------------------------------
+
+// Preset 0 ("Factory") holds the defaults; preset 1 is blank.
+TEST_F(Adapter, SwitchingProgramsFirstStoresTheValuesIntoTheProgramLeft) {
+  char name[64];
+  effect->setParameter(effect, 0, 0.75f);  // 50
+  EXPECT_EQ(Dispatch(effect, effSetProgram, 0, 1), 0);
+  EXPECT_EQ(Dispatch(effect, effGetProgram), 1);
+  ASSERT_EQ(Dispatch(effect, effGetProgramNameIndexed, 1, 0, name), 1);
+  EXPECT_STREQ(name, "user preset 1");  // a blank preset takes the current values
+  EXPECT_DOUBLE_EQ(Value(0), 50.0);
+
+  effect->setParameter(effect, 0, 0.25f);  // -50
+  Dispatch(effect, effSetProgram, 0, 0);
+  EXPECT_EQ(Dispatch(effect, effGetProgram), 0);
+  EXPECT_DOUBLE_EQ(Value(0), 50.0);  // stored into preset 0 when it was left
+  Dispatch(effect, effSetProgram, 0, 1);
+  EXPECT_DOUBLE_EQ(Value(0), -50.0);  // stored into preset 1 when it was left
+
+  // A program outside the list is not loaded; the current values stay current.
+  effect->setParameter(effect, 0, 1.0f);
+  for (VstIntPtr program : {VstIntPtr(2), VstIntPtr(-1)}) {
+    EXPECT_EQ(Dispatch(effect, effSetProgram, 0, program), 0);
+    EXPECT_EQ(Dispatch(effect, effGetProgram), 1);
+    EXPECT_DOUBLE_EQ(Value(0), 100.0);
+  }
+}
+
+TEST_F(Adapter, WithStateChunksSwitchingProgramsStoresNothing) {
+  TestOptions o;
+  o.usesChunks = true;
+  Remake(o);
+  effect->setParameter(effect, 0, 0.75f);  // 50
+  Dispatch(effect, effSetProgram, 0, 1);    // blank: takes the current values
+  effect->setParameter(effect, 0, 0.25f);  // -50, not stored on leaving
+  Dispatch(effect, effSetProgram, 0, 0);
+  EXPECT_DOUBLE_EQ(Value(0), 0.0);  // preset 0 still holds the defaults
+  Dispatch(effect, effSetProgram, 0, 1);
+  EXPECT_DOUBLE_EQ(Value(0), 50.0);
+}
+
+TEST_F(Adapter, RenamingTheProgramStoresItsValuesAndReportsTheEdit) {
+  struct Renamed : TestEffect {
+    using TestEffect::TestEffect;
+    int edited = 0;
+    void OnPresetsEdited() override { ++edited; }
+  };
+  Dispatch(effect, effClose);
+  Renamed* renamed = new Renamed(&RecordingHost::Callback);
+  plug = renamed;
+  effect = plug->GetAEffect();
+  effect->user = &host;
+
+  effect->setParameter(effect, 0, 0.75f);  // 50
+  char name[] = "Bright";
+  EXPECT_EQ(Dispatch(effect, effSetProgramName, 0, 0, name), 0);
+  EXPECT_EQ(renamed->edited, 1);
+  char shown[64];
+  Dispatch(effect, effGetProgramName, 0, 0, shown);
+  EXPECT_STREQ(shown, "Bright");
+  EXPECT_EQ(Dispatch(effect, effSetProgramName, 0, 0, nullptr), 0);
+  EXPECT_EQ(renamed->edited, 1);
+
+  // The values stored with the name come back when the program is loaded again.
+  effect->setParameter(effect, 0, 0.25f);
+  plug->LoadPreset(0);
+  EXPECT_DOUBLE_EQ(Value(0), 50.0);
 }
 
 // ---- texts written into host buffers ------------------------------------------------------
