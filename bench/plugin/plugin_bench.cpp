@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "plugin/CpuFeatures.h"
 #include "plugin/Morvane.h"
 #include "tests/plugin/ReferenceShaper.h"
 
@@ -98,6 +99,15 @@ void BM_ProcessBlock(benchmark::State& state) {
   SetPerFrame(state);
 }
 
+// The same with the dispatch capped at one code path (argument 0 generic,
+// 1 AVX2, 2 AVX-512), for what processors without the wider registers get.
+// A cap above what this processor has runs its widest path.
+void BM_ProcessBlockCodePath(benchmark::State& state) {
+  dsp::LimitCpuLevel(static_cast<dsp::CpuLevel>(state.range(0)));
+  BM_ProcessBlock(state);
+  dsp::LimitCpuLevel(dsp::CpuLevel::kAvx512);
+}
+
 void BM_PlainFormulas(benchmark::State& state) {
   const Signal& sig = DrumLoop();
   ReferenceShaper ref(BenchSettings());
@@ -152,6 +162,7 @@ void BM_PlainFormulasSilenceAfterSignal(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ProcessBlock)->MinTime(1.0);
+BENCHMARK(BM_ProcessBlockCodePath)->MinTime(1.0)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_PlainFormulas)->MinTime(1.0);
 BENCHMARK(BM_ProcessBlockSilenceAfterSignal)->MinTime(1.0);
 BENCHMARK(BM_PlainFormulasSilenceAfterSignal)->MinTime(1.0);
