@@ -23,6 +23,7 @@ struct ShowCall {
   int paramIdx;
   double value;
   bool normalized;
+  double paramValue;  // the parameter's own value when the editor was shown it
 };
 
 // An editor that records what the plug-in shows it.
@@ -32,11 +33,13 @@ public:
   int height = 299;
   int closeCount = 0;
   std::vector<ShowCall> shown;
+  const IEffectBase* plug = nullptr;  // whose parameter values ShowCall records
 
   int Width() const override { return width; }
   int Height() const override { return height; }
   void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
-    shown.push_back({paramIdx, value, normalized});
+    const IParameter* param = plug ? plug->GetParam(paramIdx) : nullptr;
+    shown.push_back({paramIdx, value, normalized, param ? param->Value() : NAN});
   }
   void ApplyParamToControls(int, double) override {}
   void PrepareDrawing() override {}
@@ -84,12 +87,16 @@ public:
   }
 
   std::vector<int> changed;
+  std::vector<double> changedValues;  // the parameter's value when ParamChanged ran
   std::vector<ISysExMessage> sysex;
   std::vector<std::string> lifecycle;
   std::string noteName = "";
   int hostKnownCount = 0;
 
-  void ParamChanged(int paramIdx) override { changed.push_back(paramIdx); }
+  void ParamChanged(int paramIdx) override {
+    changed.push_back(paramIdx);
+    changedValues.push_back(GetParam(paramIdx) ? GetParam(paramIdx)->Value() : NAN);
+  }
   void HandleSysEx(const ISysExMessage* msg) override { sysex.push_back(*msg); }
   bool GetNoteName(int noteNumber, char* name) override {
     if (noteName.empty()) return IEffectVST::GetNoteName(noteNumber, name);
@@ -181,16 +188,20 @@ TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
 TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
   FakeGraphics* editor = new FakeGraphics;
   plug->AttachEditor(editor);
+  editor->plug = plug;
   editor->shown.clear();
   plug->changed.clear();
+  plug->changedValues.clear();
 
   effect->setParameter(effect, 0, 0.75f);
   ASSERT_EQ(editor->shown.size(), 1u);
   EXPECT_EQ(editor->shown[0].paramIdx, 0);
   EXPECT_DOUBLE_EQ(editor->shown[0].value, 0.75);
   EXPECT_TRUE(editor->shown[0].normalized);
+  EXPECT_DOUBLE_EQ(editor->shown[0].paramValue, 0.0);  // shown before the parameter is set
   EXPECT_DOUBLE_EQ(Value(0), 50.0);
   EXPECT_EQ(plug->changed, std::vector<int>{0});
+  EXPECT_EQ(plug->changedValues, std::vector<double>{50.0});  // and notified after
   EXPECT_FLOAT_EQ(effect->getParameter(effect, 0), 0.75f);
 
   // Out-of-range indices and values that are not numbers change nothing.
@@ -222,14 +233,20 @@ TEST_F(Adapter, EditorGesturesAndAutomationReachTheHost) {
 TEST_F(Adapter, TextToValue) {
   FakeGraphics* editor = new FakeGraphics;
   plug->AttachEditor(editor);
+  editor->plug = plug;
   editor->shown.clear();
+  plug->changed.clear();
+  plug->changedValues.clear();
 
   char text[32] = "1000";  // every case below fits
   EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, text), 1);
   ASSERT_EQ(editor->shown.size(), 1u);  // the editor sees the value before it is limited
   EXPECT_DOUBLE_EQ(editor->shown[0].value, 1000.0);
   EXPECT_FALSE(editor->shown[0].normalized);
+  EXPECT_DOUBLE_EQ(editor->shown[0].paramValue, 0.0);  // and before the parameter is set
   EXPECT_DOUBLE_EQ(Value(0), 100.0);
+  EXPECT_EQ(plug->changed, std::vector<int>{0});
+  EXPECT_EQ(plug->changedValues, std::vector<double>{100.0});
 
   struct Case {
     const char* text;
