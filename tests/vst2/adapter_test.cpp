@@ -783,6 +783,24 @@ TEST_F(Adapter, HostTimeCopiesOnlyValidFields) {
   EXPECT_FALSE(info.transportIsRunning);
   EXPECT_TRUE(info.transportLoopEnabled);
 
+  // Values that are not finite count as not supplied, whatever their bits say.
+  host.time.flags = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid;
+  host.time.samplePos = NAN;
+  host.time.ppqPos = INFINITY;
+  host.time.tempo = INFINITY;
+  host.time.barStartPos = NAN;
+  host.time.cycleStartPos = 8.0;
+  host.time.cycleEndPos = INFINITY;
+  info = before;
+  plug->GetHostTime(&info);
+  EXPECT_DOUBLE_EQ(info.samplePos, 2.0);
+  EXPECT_DOUBLE_EQ(info.ppqPos, 3.0);
+  EXPECT_DOUBLE_EQ(info.tempo, 1.0);
+  EXPECT_DOUBLE_EQ(info.lastBar, 4.0);
+  EXPECT_DOUBLE_EQ(info.cycleStart, 5.0);
+  EXPECT_DOUBLE_EQ(info.cycleEnd, 6.0);
+  EXPECT_DOUBLE_EQ(plug->GetHostTempo(), 0.0);
+
   host.hasTime = false;
   info = before;
   plug->GetHostTime(&info);
