@@ -61,6 +61,9 @@ TEST(BlitOperators, SourceAlphaCopy) {
   // Weight 0.75: A' = (129 x 192) / 256 = 96, colour s + ((D - s) x 160) / 256.
   EXPECT_EQ(BlitOne(0x8000FF10, 0x10FF0010, 0.75f, mode), 0x709F6010u);
   EXPECT_EQ(BlitOne(0x00FFFFFF, 0x12345678, 0.75f, mode), 0x12345678u);
+  // Below weight 1 a transparent pixel gets A' = 0 and changes nothing anyway;
+  // at weight 8 (A' = 8) only the skip keeps it out.
+  EXPECT_EQ(BlitOne(0x00FFFFFF, 0x12345678, 8.0f, mode), 0x12345678u) << "alpha 0 skipped at any weight";
 }
 
 TEST(BlitOperators, SourceAlphaWithTheOtherOperators) {
@@ -75,6 +78,11 @@ TEST(BlitOperators, SourceAlphaWithTheOtherOperators) {
   EXPECT_EQ(BlitOne(0x00FFFFFF, 0xFF808080, 1.0f, sa | BM_BLEND_OVERLAY), 0xFE808080u);
   // Dodge with w = 1 of a transparent white: q = 256 - 255 / 256 = 256.
   EXPECT_EQ(BlitOne(0x00FFFFFF, 0x40404040, 1.0f, sa | BM_BLEND_DODGE), 0x40404040u);
+  // At weight 8 a transparent source pixel weighs w = 2048 / 256 = 8, enough
+  // to show which operators skip it: add does, dodge does not (colour q = 256
+  // - (255 x 8) / 256 = 249, 64 x 256 / 249 = 65; alpha s = 0 leaves 64).
+  EXPECT_EQ(BlitOne(0x00C8C8C8, 0x10646464, 8.0f, sa | BM_BLEND_ADD), 0x10646464u) << "transparent skipped";
+  EXPECT_EQ(BlitOne(0x00FFFFFF, 0x40404040, 8.0f, sa | BM_BLEND_DODGE), 0x40414141u) << "transparent applied";
 }
 
 TEST(BlitModes, OnlyBits0x100FFCountAndUnknownModesDrawNothing) {
