@@ -22,9 +22,11 @@ typedef intptr_t VstIntPtr;
 
 // The calling convention of every function that crosses the interface: cdecl
 // on 32-bit x86 (hosts may be built with another default), the platform's
-// only convention elsewhere.
+// only convention elsewhere. The attribute is spelled __cdecl__ because the
+// Windows headers define cdecl as an empty macro: a file that includes them
+// first would otherwise get differently typed (and mangled) callbacks.
 #if defined(__i386__) && defined(__GNUC__)
-#define VSTCALLBACK __attribute__((cdecl))
+#define VSTCALLBACK __attribute__((__cdecl__))
 #elif defined(_M_IX86)
 #define VSTCALLBACK __cdecl
 #else

@@ -17,6 +17,9 @@
 #include "framework/vst2/IEffectVST.h"
 #include "tests/vst2/RecordingHost.h"
 
+// Defined in a file that sees the interface through the Windows headers' macros.
+VstIntPtr CallHostWithWindowsMacros(audioMasterCallback callback, AEffect* effect, VstInt32 opcode);
+
 namespace {
 
 struct ShowCall {
@@ -805,6 +808,14 @@ TEST_F(Adapter, HostTimeCopiesOnlyValidFields) {
   info = before;
   plug->GetHostTime(&info);
   EXPECT_DOUBLE_EQ(info.samplePos, 2.0);
+}
+
+TEST_F(Adapter, HostCallbackTypeDoesNotDependOnTheWindowsHeaders) {
+  host.processLevel = kVstProcessLevelOffline;
+  host.Clear();
+  EXPECT_EQ(CallHostWithWindowsMacros(&RecordingHost::Callback, effect, audioMasterGetCurrentProcessLevel),
+            kVstProcessLevelOffline);
+  EXPECT_EQ(host.Opcodes(), std::vector<VstInt32>{audioMasterGetCurrentProcessLevel});
 }
 
 TEST_F(Adapter, OfflineOnlyWhenTheHostSaysOffline) {
