@@ -1,5 +1,6 @@
 #include "framework/vst2/IEffectVST.h"
 
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -120,6 +121,16 @@ IEffectVST* PlugOf(AEffect* effect) {
 }
 
 }  // namespace
+
+// ---- the module --------------------------------------------------------------------
+
+namespace {
+std::atomic<void*> gModuleInstance{nullptr};
+}  // namespace
+
+void* ModuleInstance() { return gModuleInstance.load(); }
+
+void RecordModuleInstance(void* instance) { gModuleInstance.store(instance); }
 
 // ---- entries reached through the effect record -------------------------------------
 

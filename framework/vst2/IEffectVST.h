@@ -117,6 +117,13 @@ private:
   AEffect mEffect;
 };
 
+// The library's module instance handle, which the editor and the image loader
+// use to reach the library's resources. On Windows the library's
+// initialisation entry records it on every call; elsewhere it stays null.
+// [any thread]
+void* ModuleInstance();
+void RecordModuleInstance(void* instance);
+
 // Defined by the plug-in: constructs the plug-in object for VSTPluginMain,
 // which calls it under the process-wide construction lock. Returns null when
 // the object cannot be made.

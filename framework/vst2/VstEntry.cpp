@@ -1,6 +1,10 @@
 // The library's exported entry points. Hosts look up VSTPluginMain, or main
 // under its older name, and call it once per instance with their callback.
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include "framework/Lock.h"
 #include "framework/vst2/IEffectVST.h"
 
@@ -53,3 +57,12 @@ AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
 }
 
 AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }
+
+#if defined(_WIN32)
+// The library's initialisation entry: records the module's instance handle,
+// whatever the reason for the call, and lets the load go on.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
+  RecordModuleInstance(instance);
+  return TRUE;
+}
+#endif
