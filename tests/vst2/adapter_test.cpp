@@ -47,7 +47,11 @@ public:
   void ApplyParamToControls(int, double) override {}
   void PrepareDrawing() override {}
   void* OpenWindow(void* parentWindow) override { return parentWindow; }
-  void CloseWindow() override { ++closeCount; }
+  void CloseWindow() override {
+    ++closeCount;
+    if (events) events->push_back("window closed");
+  }
+  std::vector<std::string>* events = nullptr;  // where CloseWindow is logged, besides the count
 };
 
 struct TestOptions {
@@ -108,6 +112,8 @@ public:
   }
   void OnActiveChanged(bool active) override { lifecycle.push_back(active ? "active" : "inactive"); }
   void Reset() override { lifecycle.push_back("reset"); }
+  void OnEditorOpened() override { lifecycle.push_back("editor opened"); }
+  void OnEditorClosed() override { lifecycle.push_back("editor closed"); }
   void OnHostKnown() override { ++hostKnownCount; }
 };
 
@@ -180,10 +186,14 @@ TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
   EXPECT_TRUE(host.calls.empty());
 
   int parent = 0;
+  editor->events = &plug->lifecycle;
+  plug->lifecycle.clear();
   EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, &parent), 1);
-  EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, nullptr), 0);  // no window was made
+  EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, nullptr), 0);  // no window was made: not reported opened
   EXPECT_EQ(Dispatch(effect, effEditClose), 1);
   EXPECT_EQ(editor->closeCount, 1);
+  // The plug-in hears of the closing before the window goes.
+  EXPECT_EQ(plug->lifecycle, (std::vector<std::string>{"editor opened", "editor closed", "window closed"}));
 }
 
 // ---- parameters from the host and the editor --------------------------------------------
