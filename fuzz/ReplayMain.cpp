@@ -3,11 +3,13 @@
 // (bytes overwritten, the block cut short), from a fixed seed so that a
 // failure can be replayed. Used where the compiler has no libFuzzer, and by
 // the test suite as a quick smoke run under the sanitizers.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -36,15 +38,20 @@ int main(int argc, char** argv) {
       return 1;
     }
     LLVMFuzzerTestOneInput(original.data(), original.size());
+    if (original.empty()) continue;
+    std::vector<uint8_t> bytes(original.size());
     for (int m = 0; m < kMutationsPerFile; ++m) {
-      std::vector<uint8_t> bytes = original;
-      if (bytes.empty()) break;
+      std::copy(original.begin(), original.end(), bytes.begin());
+      size_t size = bytes.size();
       const int edits = 1 + static_cast<int>(rng() % 4);
-      for (int e = 0; e < edits; ++e) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
-      if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+      for (int e = 0; e < edits; ++e) bytes[rng() % size] = static_cast<uint8_t>(rng());
+      if (rng() % 4 == 0) size = rng() % size;
       // Print the case before running it, so that a crash names it.
       if (std::getenv("MORVANE_FUZZ_VERBOSE")) std::fprintf(stderr, "%s: seed %u, mutation %d\n", argv[a], kSeed, m);
-      LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+      // An exact-size copy, so that the sanitizers see a read past the end.
+      std::unique_ptr<uint8_t[]> exact(new uint8_t[size + (size == 0)]);
+      std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size), exact.get());
+      LLVMFuzzerTestOneInput(exact.get(), size);
     }
   }
   std::printf("fuzz replay: %d file(s), %d mutations each, seed %u\n", argc - 1, kMutationsPerFile, kSeed);
