@@ -101,7 +101,7 @@ MORVANE_INLINE void WaveStep(Pipeline& p, int t, double x) {
     const int lo = t - last > 0 ? t - last : 0;
     const int hi = t < 5 ? t : 5;
     const V8i lane{0, 1, 2, 3, 4, 5, 6, 7};
-    p.wave = (lane >= lo) & (lane <= hi) ? next : p.wave;
+    p.wave = ((lane >= lo) & (lane <= hi)) ? next : p.wave;
   }
   // Lane 5 now holds stage 6's output for sample t - 5; its slot holds that
   // sample's input, and high-pass detection is input minus stage 6.
