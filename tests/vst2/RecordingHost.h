@@ -104,3 +104,12 @@ inline VstIntPtr Dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIn
                           void* ptr = nullptr, float opt = 0.0f) {
   return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
+
+// A speaker arrangement of the given type and channel count, every other field zero.
+inline VstSpeakerArrangement MakeArrangement(VstInt32 type, VstInt32 channels) {
+  VstSpeakerArrangement arrangement;
+  std::memset(&arrangement, 0, sizeof(arrangement));
+  arrangement.type = type;
+  arrangement.numChannels = channels;
+  return arrangement;
+}

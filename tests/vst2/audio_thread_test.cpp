@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/RecordingHost.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define MORVANE_COUNT_ALLOCATIONS 0
@@ -99,10 +100,7 @@ TEST(AudioThread, ProcessingEntriesAllocateNothing) {
   EXPECT_EQ(run(), 0);
 
   // With a channel disconnected, the double path runs in pieces through scratch buffers.
-  VstSpeakerArrangement mono;
-  std::memset(&mono, 0, sizeof(mono));
-  mono.type = kSpeakerArrMono;
-  mono.numChannels = 1;
+  VstSpeakerArrangement mono = MakeArrangement(kSpeakerArrMono, 1);
   e->dispatcher(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono, 0.0f);
   EXPECT_EQ(run(), 0);
 

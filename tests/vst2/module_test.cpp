@@ -471,13 +471,8 @@ TEST_F(Module, MonoInputLeavesChannelOneOnItsScratchBuffer) {
   Prepare(ref);
   Prepare(effect);
 
-  VstSpeakerArrangement mono, stereo;
-  std::memset(&mono, 0, sizeof(mono));
-  std::memset(&stereo, 0, sizeof(stereo));
-  mono.type = kSpeakerArrMono;
-  mono.numChannels = 1;
-  stereo.type = kSpeakerArrStereo;
-  stereo.numChannels = 2;
+  VstSpeakerArrangement mono = MakeArrangement(kSpeakerArrMono, 1);
+  VstSpeakerArrangement stereo = MakeArrangement(kSpeakerArrStereo, 2);
   EXPECT_EQ(Dispatch(effect, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &stereo), 1);
   EXPECT_EQ(effect->numInputs, 2);
   VstSpeakerArrangement* in = nullptr;
