@@ -25,6 +25,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq >/dev/null
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # Several builds of one machine may install at once: one at a time.
+  exec 9>"${TMPDIR:-/tmp}/morvane-install-deps.lock"
+  flock 9
+  $SUDO apt-get -o DPkg::Lock::Timeout=900 update -qq >/dev/null
+  $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
