@@ -6,12 +6,37 @@
 // elsewhere; null for none.
 typedef void* BM_FontHandle;
 
+// Font flags (SetSystemFont).
+constexpr uint32_t FONT_VERTICAL = 0x1;         // glyphs turned 90 degrees, the pen advances downward
+constexpr uint32_t FONT_VERTICAL_UP = 0x2;      // with FONT_VERTICAL: the other turn, the pen advances upward
+constexpr uint32_t FONT_ASCII_ONLY = 0x4;       // codes 0..127 rendered up front, no others ever
+constexpr uint32_t FONT_SOFTEN = 0x10;          // glyphs blurred a little before the mask is taken
+constexpr uint32_t FONT_INVERT = 0x20;          // masks inverted
+constexpr uint32_t FONT_MONO = 0x40;            // masks thresholded to 0 or 255
+constexpr uint32_t FONT_SHADOW = 0x80;          // thresholded, with effect pixels right of and below ink
+constexpr uint32_t FONT_OUTLINE = 0x100;        // thresholded, with effect pixels around ink
+constexpr uint32_t FONT_OWNS_HFONT = 0x200;     // the font deletes its platform handle
+constexpr uint32_t FONT_NATIVE = 0x400;         // the platform may draw whole strings itself
+
+// Text flags (DrawString): the platform's text format values, which the native
+// path passes on, plus two of the library's own in the top bits.
+constexpr uint32_t BM_DT_CENTER = 0x1;
+constexpr uint32_t BM_DT_RIGHT = 0x2;
+constexpr uint32_t BM_DT_VCENTER = 0x4;
+constexpr uint32_t BM_DT_BOTTOM = 0x8;
+constexpr uint32_t BM_DT_SINGLELINE = 0x20;
+constexpr uint32_t BM_DT_NOCLIP = 0x100;
+constexpr uint32_t BM_DT_CALCRECT = 0x400;
+constexpr uint32_t BM_DT_NOPREFIX = 0x800;
+constexpr uint32_t TEXT_USE_FORE_ALPHA = 0x40000000;  // weight x the text colour's alpha / 255; glyph cache only
+constexpr uint32_t TEXT_NO_NATIVE = 0x80000000;       // glyph cache only
+
 // The font interface the editor draws and measures text through. Colours are
 // BM_Color32 values. Fonts have no locks: [ui] thread only.
 class BM_IFont {
 public:
   virtual ~BM_IFont() {}                                                    // 0
-  // Takes a platform font handle and the font flags (FONT_* of CachedFont.h).
+  // Takes a platform font handle and the font flags (FONT_* above).
   virtual void SetSystemFont(BM_FontHandle font, uint32_t flags) = 0;      // 1
   // The setters return the previous value.
   virtual BM_Color32 SetForeColor(BM_Color32 colour) = 0;                  // 2
