@@ -5,14 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/CopyText.h"
 #include "framework/IGraphics.h"
 #include "framework/Trace.h"
 
 namespace {
-
-void CopyName(char* dest, size_t destSize, const char* src) {
-  std::snprintf(dest, destSize, "%s", src ? src : "");
-}
 
 double* ScratchOf(const GrowBuffer& scratch) {
   return scratch.Size() > 0 ? static_cast<double*>(scratch.Data()) : nullptr;
@@ -68,9 +65,9 @@ IEffectBase::IEffectBase(const IEffectConfig& config)
   for (int i = 0; i < config.nParams; ++i) mParams.Add(new IParameter());
   for (int i = 0; i < config.nPresets; ++i) mPresets.Add(new IPresetSlot());
 
-  CopyName(mEffectName, sizeof mEffectName, config.effectName);
-  CopyName(mProductName, sizeof mProductName, config.productName);
-  CopyName(mMakerName, sizeof mMakerName, config.makerName);
+  CopyTextBounded(mEffectName, sizeof mEffectName, config.effectName);
+  CopyTextBounded(mProductName, sizeof mProductName, config.productName);
+  CopyTextBounded(mMakerName, sizeof mMakerName, config.makerName);
 
   // "%d-%d" from each position; the next pair starts after the next space.
   int maxIn = 0;

@@ -1,13 +1,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/CopyText.h"
 #include "framework/IEffectBase.h"
 #include "framework/Trace.h"
 
 namespace {
 
 void CopyPresetName(IPresetSlot* preset, const char* name) {
-  std::snprintf(preset->mName, sizeof preset->mName, "%s", name ? name : "");
+  CopyTextBounded(preset->mName, sizeof preset->mName, name);
 }
 
 }  // namespace

@@ -7,15 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/CopyText.h"
+
 namespace {
-
-void CopyText(char* dest, const char* src) {
-  std::snprintf(dest, IParameter::kTextSize, "%s", src ? src : "");
-}
-
-void CopyOut(char* out, int outSize, const char* text) {
-  std::snprintf(out, static_cast<size_t>(outSize), "%s", text);
-}
 
 // The value truncated toward zero, when it is representable as an int.
 bool TruncToInt(double v, int* out) {
@@ -43,9 +37,9 @@ IParameter::IParameter()
 void IParameter::DefineDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
                               const char* label, const char* extraText) {
   if (mType == kParamNone) mType = kParamDouble;
-  CopyText(mName, name);
-  CopyText(mLabel, label);
-  CopyText(mExtraText, extraText);
+  CopyTextBounded(mName, sizeof mName, name);
+  CopyTextBounded(mLabel, sizeof mLabel, label);
+  CopyTextBounded(mExtraText, sizeof mExtraText, extraText);
   mValue = defaultVal;
   mMin = minVal;
   mMax = maxVal;
@@ -81,7 +75,7 @@ void IParameter::DefineEnum(const char* name, int defaultVal, int nItems, const 
 void IParameter::SetDisplayText(int value, const char* text) {
   ValueText entry{};
   entry.value = value;
-  std::snprintf(entry.text, sizeof entry.text, "%s", text ? text : "");
+  CopyTextBounded(entry.text, sizeof entry.text, text);
   const int n = NDisplayTexts();
   auto* base = static_cast<unsigned char*>(mValueTexts.Data());
   for (int i = 0; i < n; ++i) {
@@ -174,7 +168,7 @@ void IParameter::FormatForHost(double value, bool normalized, char* out, int out
   if (withDisplayText && NDisplayTexts() > 0 && TruncToInt(value, &iv)) {
     const char* text = DisplayTextForValue(iv);
     if (text && text[0]) {
-      CopyOut(out, outSize, text);
+      CopyTextBounded(out, static_cast<size_t>(outSize), text);
       return;
     }
   }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "common/CopyText.h"
 #include "framework/IGraphics.h"
 #include "framework/Trace.h"
 
@@ -37,15 +38,6 @@ constexpr VstIntPtr kCockosExtensionYes = 0xBEEF0000;
 // a parameter is stepped.
 constexpr VstInt32 kVendorParamTextOfValue = 7;
 constexpr VstInt32 kVendorParamIsStepped = 8;
-
-// Copies text into a host buffer of size bytes, cut to fit and NUL-terminated.
-void CopyBounded(char* dest, const char* text, int size) {
-  if (!text) text = "";
-  size_t n = std::strlen(text);
-  if (n > static_cast<size_t>(size - 1)) n = static_cast<size_t>(size - 1);
-  std::memcpy(dest, text, n);
-  dest[n] = '\0';
-}
 
 // A host index or value as an int; values outside int's range become -1 so
 // that they fail every range check instead of wrapping into range.
@@ -495,13 +487,13 @@ VstIntPtr IEffectVST::DoSetProgramName(const char* name) {
 }
 
 VstIntPtr IEffectVST::DoGetProgramName(char* text) {
-  if (text) CopyBounded(text, GetPresetName(GetPresetIndex()), kParamTextSize);
+  if (text) CopyTextBounded(text, kParamTextSize, GetPresetName(GetPresetIndex()));
   return 0;
 }
 
 VstIntPtr IEffectVST::DoGetParamLabel(VstInt32 index, char* text) {
   IParameter* param = GetParam(index);
-  if (param && text) CopyBounded(text, param->LabelForHost(), kParamTextSize);
+  if (param && text) CopyTextBounded(text, kParamTextSize, param->LabelForHost());
   return 0;
 }
 
@@ -513,7 +505,7 @@ VstIntPtr IEffectVST::DoGetParamDisplay(VstInt32 index, char* text) {
 
 VstIntPtr IEffectVST::DoGetParamName(VstInt32 index, char* text) {
   IParameter* param = GetParam(index);
-  if (param && text) CopyBounded(text, param->NameForHost(), kParamTextSize);
+  if (param && text) CopyTextBounded(text, kParamTextSize, param->NameForHost());
   return 0;
 }
 
@@ -661,7 +653,7 @@ VstIntPtr IEffectVST::DoString2Parameter(VstInt32 index, const char* text) {
 
 VstIntPtr IEffectVST::DoGetProgramNameIndexed(VstInt32 index, char* text) {
   if (!text) return 0;
-  CopyBounded(text, GetPresetName(index), kParamTextSize);
+  CopyTextBounded(text, kParamTextSize, GetPresetName(index));
   return text[0] != '\0' ? 1 : 0;
 }
 
@@ -712,7 +704,7 @@ VstIntPtr IEffectVST::DoGetSpeakerArrangement(VstIntPtr inputTarget, void* outpu
 
 VstIntPtr IEffectVST::DoCopyText(const char* source, void* ptr, int bufferSize) {
   if (!ptr) return 0;
-  CopyBounded(static_cast<char*>(ptr), source, bufferSize);
+  CopyTextBounded(static_cast<char*>(ptr), static_cast<size_t>(bufferSize), source);
   return 1;
 }
 
@@ -757,6 +749,6 @@ VstIntPtr IEffectVST::DoGetMidiKeyName(MidiKeyName* key) {
   std::memset(name, 0, sizeof(name));
   bool named = GetNoteName(key->thisKeyNumber, name);
   name[kIdentityTextSize - 1] = '\0';
-  CopyBounded(key->keyName, name, kVstMaxNameLen);
+  CopyTextBounded(key->keyName, kVstMaxNameLen, name);
   return named ? 1 : 0;
 }

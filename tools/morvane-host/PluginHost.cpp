@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/CopyText.h"
 #include "tools/morvane-host/Text.h"
 
 #ifndef MORVANE_HOST_VENDOR_VERSION
@@ -27,12 +28,6 @@ constexpr VstInt32 kMaxParams = 1 << 16;
 constexpr VstInt32 kMaxPrograms = 1 << 16;
 
 constexpr size_t kTextBufferSize = 1024;
-
-void CopyText(void* ptr, const char* text, size_t capacity) {
-  if (!ptr || capacity == 0) return;
-  std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
-  static_cast<char*>(ptr)[capacity - 1] = '\0';
-}
 
 // dlsym searches the library and its dependencies; for "main" make sure the
 // symbol found is defined in the library itself and not in something it links.
@@ -250,10 +245,10 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*va
     case audioMasterGetBlockSize:
       return mBlockSize;
     case audioMasterGetVendorString:
-      CopyText(ptr, "Bexo", kVstMaxVendorStrLen);
+      CopyTextBounded(static_cast<char*>(ptr), kVstMaxVendorStrLen, "Bexo");
       return ptr ? 1 : 0;
     case audioMasterGetProductString:
-      CopyText(ptr, "morvane-host", kVstMaxProductStrLen);
+      CopyTextBounded(static_cast<char*>(ptr), kVstMaxProductStrLen, "morvane-host");
       return ptr ? 1 : 0;
     case audioMasterGetVendorVersion:
       return MORVANE_HOST_VENDOR_VERSION;
