@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/CpuFeatures.h"
+
 #if defined(__SSE2__)
 #include <immintrin.h>
 #endif
@@ -191,12 +193,6 @@ __attribute__((target("avx2"))) void SourceAlphaCopyRowsAvx2(const Block& k, int
     for (int x = octets * 8; x < k.w; ++x, d += 4, s += 4) SourceAlphaCopyPixel(d, s, W);
   }
 }
-
-bool UseAvx2() {
-  // __builtin_cpu_init makes the check safe even from a static initialiser.
-  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  return has && gPath == BM_PixelPath::kFastest;
-}
 #endif
 #endif
 
@@ -250,7 +246,7 @@ void BlitFast(const Block& k, BlitKind kind, int mode, int W) {
 #if defined(__SSE2__)
       if (W > 0 && W <= 256) {
 #if defined(BM_HAVE_AVX2_PATH)
-        if (UseAvx2()) {
+        if (CpuHasAvx2()) {
           SourceAlphaCopyRowsAvx2(k, W);
           return;
         }

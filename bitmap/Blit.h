@@ -36,10 +36,10 @@ void BM_FillArea(BM_IBitmap* dest, int32_t x, int32_t y, int32_t width, int32_t 
                  float weight, int32_t mode);
 
 // For tests and benchmarks: the loops both operations take. Every choice
-// gives the same bytes.
+// gives the same bytes. Which vector width the fast loops use is limited
+// with LimitCpuLevel (common/CpuFeatures.h).
 enum class BM_PixelPath {
-  kFastest,    // the widest vector loops the processor runs (the default)
-  kBaseline,   // vector loops of the build's baseline instruction set only
+  kFastest,    // the fast loops: specialised per mode, vectors where the processor has them (the default)
   kReference,  // plain per-pixel, byte-by-byte loops
 };
 void BM_SetPixelPath(BM_PixelPath path);

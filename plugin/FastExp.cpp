@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "plugin/CpuFeatures.h"
+#include "common/CpuFeatures.h"
 #include "plugin/Simd.h"
 
 namespace dsp {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "plugin/CpuFeatures.h"
+#include "common/CpuFeatures.h"
 #include "plugin/EnvelopeFollower.h"
 #include "plugin/FastExp.h"
 #include "plugin/Simd.h"

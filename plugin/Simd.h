@@ -4,7 +4,7 @@
 // computes the same bits as scalar code would. Where the processor lacks
 // registers of the width the compiler splits the operations; the same source
 // is compiled again for wider registers and chosen at run time
-// (CpuFeatures.h). Include only from implementation files.
+// (common/CpuFeatures.h). Include only from implementation files.
 #include <cstdint>
 
 #define MORVANE_INLINE __attribute__((always_inline)) inline

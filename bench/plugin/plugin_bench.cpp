@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "plugin/CpuFeatures.h"
+#include "common/CpuFeatures.h"
 #include "plugin/Morvane.h"
-#include "tests/plugin/ReferenceShaper.h"
+#include "plugin/reference/ReferenceShaper.h"
 
 namespace {
 
@@ -103,9 +103,9 @@ void BM_ProcessBlock(benchmark::State& state) {
 // 1 AVX2, 2 AVX-512), for what processors without the wider registers get.
 // A cap above what this processor has runs its widest path.
 void BM_ProcessBlockCodePath(benchmark::State& state) {
-  dsp::LimitCpuLevel(static_cast<dsp::CpuLevel>(state.range(0)));
+  LimitCpuLevel(static_cast<CpuLevel>(state.range(0)));
   BM_ProcessBlock(state);
-  dsp::LimitCpuLevel(dsp::CpuLevel::kAvx512);
+  LimitCpuLevel(CpuLevel::kAvx512);
 }
 
 void BM_PlainFormulas(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "bitmap/Blit.h"
+#include "common/CpuFeatures.h"
 #include "tests/bitmap/TestBitmaps.h"
 
 namespace {
@@ -282,7 +283,9 @@ TEST(Fill, WordWideWeightsAndOperators) {
 // The fast paths (row copies, word-wide averages, vector source alpha, loops
 // specialised per mode) against the per-pixel reference loops, over random
 // images, clip positions, flips, modes and weights.
-const BM_PixelPath kPaths[3] = {BM_PixelPath::kReference, BM_PixelPath::kBaseline, BM_PixelPath::kFastest};
+// "baseline" is the fast loops in the build's baseline instruction set.
+const BM_PixelPath kPaths[3] = {BM_PixelPath::kReference, BM_PixelPath::kFastest, BM_PixelPath::kFastest};
+const CpuLevel kLevels[3] = {CpuLevel::kAvx512, CpuLevel::kGeneric, CpuLevel::kAvx512};
 const char* const kPathNames[3] = {"reference", "baseline", "fastest"};
 
 TEST(FastPaths, MatchTheReferenceLoopsBitForBit) {
@@ -325,10 +328,12 @@ TEST(FastPaths, MatchTheReferenceLoopsBitForBit) {
 
     for (int i = 0; i < 3; ++i) {
       BM_SetPixelPath(kPaths[i]);
+      LimitCpuLevel(kLevels[i]);
       BM_BlitRect(out[i].get(), src.get(), dx, dy, useRect ? rect : nullptr, weight, mode);
       BM_FillArea(out[i].get(), dx, dy, rect[2], rect[3], colour, weight, mode);
     }
     BM_SetPixelPath(BM_PixelPath::kFastest);
+    LimitCpuLevel(CpuLevel::kAvx512);
     for (int i = 1; i < 3; ++i)
       for (int y = 0; y < dh; ++y)
         for (int x = 0; x < dw; ++x)
@@ -344,12 +349,13 @@ TEST(FastPaths, SourceAlphaOverAnEditorSizedImage) {
   bmtest::FillRandom(src, rng);
   bmtest::FillRandom(fast, rng);
   for (float weight : {1.0f, 0.75f, 0.3f}) {
-    for (BM_PixelPath path : {BM_PixelPath::kBaseline, BM_PixelPath::kFastest}) {
-      SCOPED_TRACE(testing::Message() << "seed " << seed << " weight " << weight << " path " << int(path));
+    for (CpuLevel level : {CpuLevel::kGeneric, CpuLevel::kAvx512}) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " weight " << weight << " level " << int(level));
       for (int y = 0; y < 299; ++y)
         for (int x = 0; x < 578; ++x) At(ref, x, y) = At(fast, x, y);
-      BM_SetPixelPath(path);
+      LimitCpuLevel(level);
       BM_BlitRect(&fast, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
+      LimitCpuLevel(CpuLevel::kAvx512);
       BM_SetPixelPath(BM_PixelPath::kReference);
       BM_BlitRect(&ref, &src, 1, 0, nullptr, weight, BM_BLEND_SOURCE_ALPHA);
       BM_SetPixelPath(BM_PixelPath::kFastest);

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "plugin/CpuFeatures.h"
+#include "common/CpuFeatures.h"
 #include "plugin/FastExp.h"
 
 namespace {
@@ -33,11 +33,11 @@ TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
   std::vector<double> in(999), generic(in.size());
   for (double& x : in) x = dist(rng);
   in[5] = std::nan("");
-  dsp::LimitCpuLevel(dsp::CpuLevel::kGeneric);
+  LimitCpuLevel(CpuLevel::kGeneric);
   dsp::ExpArray(in.data(), generic.data(), static_cast<int>(in.size()));
-  for (dsp::CpuLevel level : {dsp::CpuLevel::kAvx2, dsp::CpuLevel::kAvx512}) {
+  for (CpuLevel level : {CpuLevel::kAvx2, CpuLevel::kAvx512}) {
     std::vector<double> wide(in.size());
-    dsp::LimitCpuLevel(level);
+    LimitCpuLevel(level);
     dsp::ExpArray(in.data(), wide.data(), static_cast<int>(in.size()));
     EXPECT_TRUE(std::isnan(wide[5])) << "level " << static_cast<int>(level);
     for (size_t i = 0; i < in.size(); ++i) {
@@ -45,7 +45,7 @@ TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
       ASSERT_EQ(wide[i], generic[i]) << "level " << static_cast<int>(level) << " x = " << in[i];
     }
   }
-  dsp::LimitCpuLevel(dsp::CpuLevel::kAvx512);
+  LimitCpuLevel(CpuLevel::kAvx512);
   EXPECT_TRUE(std::isnan(generic[5]));
 }
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "plugin/CpuFeatures.h"
+#include "common/CpuFeatures.h"
 #include "plugin/Morvane.h"
-#include "tests/plugin/ReferenceShaper.h"
+#include "plugin/reference/ReferenceShaper.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -317,7 +317,7 @@ TEST(Blocks, StatesCarryOverWhateverTheBlockSizesAndHostCalls) {
 TEST(Blocks, GenericAndWideRegisterCodeGiveTheSameBits) {
   Stereo in = DrumSignal(7000, 13);
   in.l[100] = std::numeric_limits<double>::quiet_NaN();
-  const dsp::CpuLevel levels[3] = {dsp::CpuLevel::kGeneric, dsp::CpuLevel::kAvx2, dsp::CpuLevel::kAvx512};
+  const CpuLevel levels[3] = {CpuLevel::kGeneric, CpuLevel::kAvx2, CpuLevel::kAvx512};
   for (double attack : {60.0, -60.0}) {
     for (int block : {1, 5, 16, 17, 33, 480}) {
       ReferenceSettings s;
@@ -329,13 +329,13 @@ TEST(Blocks, GenericAndWideRegisterCodeGiveTheSameBits) {
       Stereo out[3];
       double lamp[3];
       for (int k = 0; k < 3; ++k) {
-        dsp::LimitCpuLevel(levels[k]);
+        LimitCpuLevel(levels[k]);
         auto plug = OpenInstance();
         Apply(*plug, s);
         out[k] = Shape(*plug, in, block);
         lamp[k] = plug->LampValue();
       }
-      dsp::LimitCpuLevel(dsp::CpuLevel::kAvx512);
+      LimitCpuLevel(CpuLevel::kAvx512);
       for (int k = 1; k < 3; ++k) {
         EXPECT_FALSE(std::isfinite(out[k].l[100])) << "level " << k << " block " << block;
         for (size_t i = 0; i < in.size(); ++i) {
