@@ -50,7 +50,10 @@ constexpr ParamDef kParamDefs[] = {
 };
 
 constexpr double kParamStep = 0.01;
-// "Gain" at this value and below mutes the output.
+// "Gain" at this value and below mutes the output: the last dB of the knob's
+// range, which its 0.09 shape squeezes into the first 1e-22 of its travel,
+// gives exact zeros rather than a gain of 2e-5 or so, so the knob's bottom
+// is off.
 constexpr double kMuteGainDb = -93.0;
 // The fast followers' attack time: the smallest positive normal double, whose
 // coefficient is exactly 0, so they take a rising input at once.
@@ -120,6 +123,32 @@ Morvane::~Morvane() {
   delete mOverloadEnv;
 }
 
+namespace {
+
+// "Attack" and "Sustain" in percent to dB per unit of amount: the knobs' ends
+// are +-30 dB per unit of attack or sustain amount.
+constexpr double kDbPerPercent = 0.3;
+// The links in percent to the share, 0..1, that each channel takes from the
+// larger of the two channels' values.
+constexpr double kSharePerPercent = 0.01;
+// "SC HPF" in percent to the side-chain filter's smoothing factor per stage,
+// 0..0.2: 0 leaves the detection signal the unfiltered input.
+constexpr double kSmoothingPerPercent = 0.002;
+// "Attack Length" (0..20 ms) sets the attack of the slow and level followers
+// to 2..22 ms; "Sustain Length" (0..750 ms) the release of the long-tail
+// followers to 100..850 ms.
+constexpr double kAttackLengthOffsetMs = 2.0;
+constexpr double kSustainLengthOffsetMs = 100.0;
+
+}  // namespace
+
+// The followers keep the coefficients of 44100 Hz whatever rate the host
+// runs at. The constructor makes them at the base's rate of that moment, its
+// initial 44100 Hz; Morvane reacts to no later rate change (it overrides no
+// hook but this one and ProcessBlock), and the times set here become
+// coefficients at the rate the followers hold. Their response is thus fixed
+// per sample, which is the sound sessions were made with: at 48000 Hz every
+// time is 44100 / 48000 of its nominal length.
 void Morvane::ParamChanged(int paramIdx) {
   ILockGuard lock(mLock);
   const IParameter* param = GetParam(paramIdx);
@@ -127,18 +156,18 @@ void Morvane::ParamChanged(int paramIdx) {
   const double v = param->Value();
   switch (paramIdx) {
     case kAttack:
-      mAttackDb = v * 0.3;
+      mAttackDb = v * kDbPerPercent;
       ShowValueText(v, mAttackText);
       break;
     case kSustain:
-      mSustainDb = v * 0.3;
+      mSustainDb = v * kDbPerPercent;
       ShowValueText(v, mSustainText);
       break;
     case kAttackLink:
-      mAttackLink = v * 0.01;
+      mAttackLink = v * kSharePerPercent;
       break;
     case kAttackLength: {
-      const double t = v + 2.0;
+      const double t = v + kAttackLengthOffsetMs;
       mSlowEnv[kLeft]->setAttackMs(t);
       mLevelEnv[kLeft]->setAttackMs(t);
       mSlowEnv[kRight]->setAttackMs(t);
@@ -149,14 +178,14 @@ void Morvane::ParamChanged(int paramIdx) {
       mGain = v > kMuteGainDb ? std::pow(10.0, v / 20.0) : 0.0;
       break;
     case kScHpf:
-      mSidechainFilter->cutoff = v * 0.002;
+      mSidechainFilter->smoothing = v * kSmoothingPerPercent;
       break;
     case kSustainLink:
-      mSustainLink = v * 0.01;
+      mSustainLink = v * kSharePerPercent;
       break;
     case kSustainLength:
-      mLongTailEnv[kLeft]->setReleaseMs(v + 100.0);
-      mLongTailEnv[kRight]->setReleaseMs(v + 100.0);
+      mLongTailEnv[kLeft]->setReleaseMs(v + kSustainLengthOffsetMs);
+      mLongTailEnv[kRight]->setReleaseMs(v + kSustainLengthOffsetMs);
       break;
     default:
       break;

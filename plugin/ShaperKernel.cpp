@@ -14,6 +14,13 @@ namespace {
 // 10^(y / 20) = exp(y * ln(10) / 20).
 constexpr double kLn10Over20 = 2.302585092994045684 / 20.0;
 
+// An output that is not a finite number is held as a peak of this magnitude
+// (+24 dB): one such frame lifts the overload follower from rest past 1.0 even
+// with the other channel silent (16 / 2 x (1 - 0.797) = 1.6), and once the
+// lamp has cleared the peaks the follower falls back below 1.0 within about
+// 750 ms x ln 8 = 1.6 s, as after any loud peak.
+constexpr double kNonFiniteMagnitude = 16.0;
+
 template <class V>
 MORVANE_INLINE V Load(const double* p) {
   V v;
@@ -41,7 +48,7 @@ MORVANE_INLINE V2d FiniteOrZero(const V2d& x) {
 struct Pipeline {
   SidechainFilter filter;
   V8d wave;     // the filter's stages 1..6 in lanes 0..5, when it runs as a wavefront
-  V8d cutoff8;  // the filter's cutoff in every lane
+  V8d smoothing8;  // the filter's smoothing factor in every lane
   int nSamples;  // samples in the block, left and right counted apart
   V4d a4;  // fast L, R, slow L, R (fed with the squares)
   V4d b4;  // short tail L, R, long tail L, R (fed with the signed detection samples)
@@ -93,7 +100,7 @@ MORVANE_INLINE void FilterFrame(Pipeline& p, int j) {
 // so between blocks the lanes hold the stages as the scalar filter would.
 MORVANE_INLINE void WaveStep(Pipeline& p, int t, double x) {
   const V8d in = __builtin_shufflevector(p.wave, V8d{} + x, 8, 0, 1, 2, 3, 4, 5, 6);
-  const V8d next = (in - p.wave) * p.cutoff8 + p.wave;
+  const V8d next = (in - p.wave) * p.smoothing8 + p.wave;
   const int last = p.nSamples - 1;
   if (t >= 5 && t <= last) {
     p.wave = next;
@@ -185,7 +192,7 @@ MORVANE_INLINE void OutputFrame(Pipeline& p, int j, const double* attackTerm, co
     p.peak = zero;
   }
   V2d mag = Abs(y);
-  mag = mag <= Splat<V2d>(std::numeric_limits<double>::max()) ? mag : zero;
+  mag = mag <= Splat<V2d>(std::numeric_limits<double>::max()) ? mag : Splat<V2d>(kNonFiniteMagnitude);
   p.peak = p.peak >= mag ? p.peak : mag;
   p.peakL->store(p.peak[0], std::memory_order_relaxed);
   p.peakR->store(p.peak[1], std::memory_order_relaxed);
@@ -258,7 +265,7 @@ MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
   p.filter = *c.filter;
   p.wave = V8d{p.filter.stage1, p.filter.stage2, p.filter.stage3, p.filter.stage4,
                p.filter.stage5, p.filter.stage6, 0.0, 0.0};
-  p.cutoff8 = Splat<V8d>(p.filter.cutoff);
+  p.smoothing8 = Splat<V8d>(p.filter.smoothing);
   p.nSamples = 2 * c.nFrames;
   const FollowerStates& st = *c.states;
   p.a4 = V4d{st.fast[0], st.fast[1], st.slow[0], st.slow[1]};

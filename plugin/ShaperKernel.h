@@ -81,8 +81,8 @@ struct ShaperBlock {
 // written, and no output is written before the inputs of its frame were read,
 // so inputs and outputs may be the same buffers (also crossed). A sample that
 // is not a finite number counts as 0 on the detection path (its own output
-// may still be non-finite), and a non-finite output is kept out of the held
-// peaks.
+// may still be non-finite), and an output that is not finite counts as an
+// overload: it is held as a large finite peak, never as itself.
 void ShapeBlock(const ShaperBlock& block);
 
 }  // namespace dsp

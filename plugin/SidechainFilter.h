@@ -7,7 +7,9 @@
 struct SidechainFilter {
   enum EMode : int32_t { kLowPass = 0, kHighPass = 1, kBandPass = 2 };
 
-  double cutoff = 0.5;  // per-stage smoothing factor, 0..1
+  // How far each stage moves toward its input per sample, 0..1: "SC HPF" x
+  // 0.002, so at most 0.2. 0 holds the stages where they are.
+  double smoothing = 0.5;
   int32_t mode = kHighPass;
   double stage1 = 0.0;
   double stage2 = 0.0;
@@ -16,7 +18,7 @@ struct SidechainFilter {
   double stage5 = 0.0;
   double stage6 = 0.0;
 
-  // One sample through the stages: y_k = (y_{k-1} - stage_k) * cutoff + stage_k,
+  // One sample through the stages: y_k = (y_{k-1} - stage_k) * smoothing + stage_k,
   // stored into stage_k, with y_0 = x. Low-pass gives y6, high-pass x - y6,
   // band-pass y1 - y6, any other mode 0.
   double step(double x) {
@@ -32,12 +34,12 @@ struct SidechainFilter {
   // chooses once).
   template <int kMode>
   double stepAs(double x) {
-    const double y1 = stage1 = (x - stage1) * cutoff + stage1;
-    stage2 = (y1 - stage2) * cutoff + stage2;
-    stage3 = (stage2 - stage3) * cutoff + stage3;
-    stage4 = (stage3 - stage4) * cutoff + stage4;
-    stage5 = (stage4 - stage5) * cutoff + stage5;
-    const double y6 = stage6 = (stage5 - stage6) * cutoff + stage6;
+    const double y1 = stage1 = (x - stage1) * smoothing + stage1;
+    stage2 = (y1 - stage2) * smoothing + stage2;
+    stage3 = (stage2 - stage3) * smoothing + stage3;
+    stage4 = (stage3 - stage4) * smoothing + stage4;
+    stage5 = (stage4 - stage5) * smoothing + stage5;
+    const double y6 = stage6 = (stage5 - stage6) * smoothing + stage6;
     if (kMode == kLowPass) return y6;
     if (kMode == kHighPass) return x - y6;
     if (kMode == kBandPass) return y1 - y6;

@@ -248,6 +248,70 @@ TEST(Knobs, MatchesThePlainFormulasForRandomSettings) {
   }
 }
 
+TEST(Knobs, AttackCutBoostsAChannelWhoseLevelExceedsOne) {
+  // "Attack" at -100: x -> (x * level) * (1 - g) + x * g with g = 10^(-1.5),
+  // the level following |x| from 0.001 with the 7 ms attack coefficient.
+  auto plug = OpenInstance();
+  SetParam(*plug, Morvane::kAttack, -100.0);
+  Stereo in(6000);
+  for (size_t i = 0; i < in.size(); ++i) {
+    in.l[i] = 2.0;
+    in.r[i] = 0.5;
+  }
+  const Stereo out = Shape(*plug, in);
+  const double g = std::pow(10.0, -1.5);
+  const double a = std::exp(-1000.0 / (7.0 * 44100.0));
+  for (size_t n : {0, 10, 300, 5999}) {
+    const double steps = static_cast<double>(n + 1);
+    const double levelL = 2.0 + (0.001 - 2.0) * std::pow(a, steps);
+    const double levelR = 0.5 + (0.001 - 0.5) * std::pow(a, steps);
+    const double wantL = 2.0 * (levelL * (1.0 - g) + g);
+    const double wantR = 0.5 * (levelR * (1.0 - g) + g);
+    EXPECT_NEAR(out.l[n], wantL, 1e-12 * wantL) << n;
+    EXPECT_NEAR(out.r[n], wantR, 1e-12 * wantR) << n;
+  }
+  EXPECT_GT(out.l[5999], 2.0 * 1.9);  // boosted by almost the level itself
+  EXPECT_LT(out.r[5999], 0.5 * 0.6);  // cut
+}
+
+// ---- side-chain filter ----------------------------------------------------
+
+// An impulse through the six stages: after n samples stage k holds
+// C(n + k - 1, k - 1) c^k (1 - c)^n. With c = 1/8 every value is exact.
+TEST(SidechainFilter, ImpulseThroughTheSixStagesThenHeldAtZero) {
+  const double c = 62.5 * 0.002;  // "SC HPF" 62.5
+  ASSERT_EQ(c, 0.125);
+  auto stage = [c](int k, int n) {
+    double binomial = 1.0;  // C(n + k - 1, k - 1)
+    for (int i = 1; i < k; ++i) binomial = binomial * (n + i) / i;
+    return binomial * std::pow(c, k) * std::pow(1.0 - c, n);
+  };
+  for (int mode : {int{SidechainFilter::kLowPass}, int{SidechainFilter::kHighPass}, int{SidechainFilter::kBandPass}, 7}) {
+    SidechainFilter f;
+    f.smoothing = c;
+    f.mode = mode;
+    for (int n = 0; n < 8; ++n) {
+      const double x = n == 0 ? 1.0 : 0.0;
+      const double want = mode == SidechainFilter::kLowPass    ? stage(6, n)
+                          : mode == SidechainFilter::kHighPass ? x - stage(6, n)
+                          : mode == SidechainFilter::kBandPass ? stage(1, n) - stage(6, n)
+                                                               : 0.0;
+      EXPECT_EQ(f.step(x), want) << "mode " << mode << " sample " << n;
+    }
+  }
+
+  // "SC HPF" 0 after that: the stages keep their values, and the detection
+  // signal is the input minus the held last stage.
+  SidechainFilter f;
+  f.smoothing = c;
+  for (int n = 0; n < 8; ++n) f.step(n == 0 ? 1.0 : 0.0);
+  f.smoothing = 0.0;
+  const double held = stage(6, 7);
+  for (double x : {0.5, -0.25, 0.0, 3.0}) EXPECT_EQ(f.step(x), x - held) << x;
+  EXPECT_EQ(f.stage1, stage(1, 7));
+  EXPECT_EQ(f.stage6, held);
+}
+
 // ---- blocks and state -----------------------------------------------------
 
 TEST(Blocks, ZeroOrNegativeFrameCountsTouchNothing) {
@@ -436,8 +500,31 @@ TEST(Mends, ANonFiniteInputSampleDoesNotPoisonLaterSamples) {
       ASSERT_EQ(got.r[i], want.r[i]) << i;
     }
   }
-  EXPECT_EQ(b->LampValue(), a->LampValue());
   EXPECT_TRUE(std::isfinite(b->LampValue()));
+}
+
+TEST(Mends, ANonFiniteOutputLightsTheLampWhichThenDecays) {
+  // 30 at +100 % attack overflows the attack gain to +inf; a NaN input
+  // passes to its own output. Either is held as a +24 dB peak.
+  for (double bad : {30.0, std::numeric_limits<double>::quiet_NaN()}) {
+    auto plug = OpenInstance();
+    SetParam(*plug, Morvane::kAttack, 100.0);
+    Stereo in(64);
+    in.l[10] = bad;
+    const Stereo out = Shape(*plug, in);
+    EXPECT_FALSE(std::isfinite(out.l[10])) << bad;
+    EXPECT_GE(plug->LampValue(), 1.0) << bad;
+    EXPECT_TRUE(std::isfinite(plug->LampValue())) << bad;
+
+    // The infinite attack gain times the silence after the spike gives NaN
+    // for some 50 ms. Cleared by the lamp after that, the follower falls from
+    // about (16 + 0) / 2 with its 750 ms release: 8 x exp(-2 / 0.75) after
+    // two seconds.
+    Shape(*plug, Stereo(4410));
+    plug->ClearHeldPeaks();
+    Shape(*plug, Stereo(88200));
+    EXPECT_NEAR(plug->LampValue(), 8.0 * std::exp(-2.0 / 0.75), 0.01) << bad;
+  }
 }
 
 TEST(Mends, LampFollowsTheHeldPeaksAndTheirClearing) {
