@@ -1,0 +1,269 @@
+#include "tools/imagegen/Artwork.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "bitmap/Blit.h"
+#include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/PixelFont.h"
+
+namespace imagegen {
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+constexpr float kSweep = 135.0f;  // degrees either side of 12 o'clock
+
+// The palette.
+const Colour kPanelTop = Hex(0x2C2F35);
+const Colour kPanelBottom = Hex(0x1E2024);
+const Colour kWell = Hex(0x17191C);
+const Colour kAccent = Hex(0x3FC7E4);
+const Colour kAccentDeep = Hex(0x1E8FB4);
+const Colour kLabel = Hex(0xC3C8CF);
+const Colour kLabelDim = Hex(0x7D838C);
+const Colour kTrack = Hex(0x0B0C0E);
+
+struct Point {
+  float x, y;
+};
+
+// The point at radius r and angle degrees (clockwise from 12 o'clock) around (cx, cy).
+Point Polar(float cx, float cy, float r, float degrees) {
+  const float a = degrees * (kPi / 180.0f);
+  return {cx + r * std::sin(a), cy - r * std::cos(a)};
+}
+
+// The angle of (x, y) around (cx, cy), clockwise from 12 o'clock, in degrees.
+float AngleAt(float cx, float cy, float x, float y) { return std::atan2(x - cx, cy - y) * (180.0f / kPi); }
+
+std::unique_ptr<BM_MemBitmap> ToBitmap(const Canvas& canvas) {
+  auto bitmap = std::make_unique<BM_MemBitmap>(canvas.Width(), canvas.Height());
+  canvas.CopyTo(*bitmap, 0, 0);
+  return bitmap;
+}
+
+// Proportions of a knob, in pixels of its frame.
+struct KnobStyle {
+  float size;           // frame width and height
+  float trackRadius;    // centre line of the value ring
+  float trackWidth;
+  float bodyRadius;     // outer edge of the knob
+  float capRadius;      // the top face
+  float pointerFrom, pointerTo, pointerWidth;
+  float shadowDrop, shadowSigma;
+  float glowSigma;
+  int ridges;           // grip ridges around the skirt
+  bool bipolar;         // the value ring starts at 12 o'clock
+  int clearRows;        // top rows left transparent
+};
+
+// The value texts overlap the top 4 rows of the large knobs' rectangles.
+const KnobStyle kLargeStyle = {140, 58.0f, 4.5f, 45.5f, 36.0f, 15.0f, 32.5f, 3.4f, 4.0f, 4.5f, 2.6f, 48, true, 4};
+const KnobStyle kSmallStyle = {48, 20.5f, 3.0f, 15.0f, 11.5f, 4.0f, 10.5f, 2.2f, 1.8f, 1.8f, 1.4f, 24, false, 0};
+
+void DrawKnob(Canvas& c, const KnobStyle& s, float angle) {
+  const float cx = s.size * 0.5f, cy = s.size * 0.5f;
+
+  // The value ring: a groove over the whole travel, lit from the start of the
+  // travel (or from 12 o'clock) to the pointer.
+  c.Fill(Arc(cx, cy, s.trackRadius, s.trackWidth + 1.0f, -kSweep, kSweep, true), Hex(0x000000, 0.35f));
+  c.Fill(Arc(cx, cy, s.trackRadius, s.trackWidth, -kSweep, kSweep, true), kTrack);
+  const float from = s.bipolar ? std::fmin(0.0f, angle) : -kSweep;
+  const float to = s.bipolar ? std::fmax(0.0f, angle) : angle;
+  if (to - from > 0.5f) {
+    const Shape lit = Arc(cx, cy, s.trackRadius, s.trackWidth - 0.6f, from, to, true);
+    c.Shadow(lit, WithAlpha(kAccent, 0.55f), s.glowSigma);
+    c.Fill(lit, Linear(0, cy - s.trackRadius, 0, cy + s.trackRadius, {{0.0f, Hex(0x7FE3F7)}, {1.0f, kAccent}}));
+  }
+  if (s.bipolar) {
+    // The centre mark, visible while the ring is dark there.
+    const Point top = Polar(cx, cy, s.trackRadius, 0);
+    c.Fill(Circle(top.x, top.y, 1.1f), Hex(0x5A616B));
+  }
+
+  // The knob: shadow, ribbed skirt, brushed cap, pointer.
+  c.Shadow(Circle(cx, cy + s.shadowDrop, s.bodyRadius), Hex(0x000000, 0.75f), s.shadowSigma);
+  const Shape body = Circle(cx, cy, s.bodyRadius);
+  c.Fill(body, Linear(0, cy - s.bodyRadius, 0, cy + s.bodyRadius,
+                      {{0.0f, Hex(0x585E67)}, {0.5f, Hex(0x30343A)}, {1.0f, Hex(0x16181B)}}));
+  const int ridges = s.ridges;
+  c.Fill(Ring(cx, cy, s.capRadius, s.bodyRadius - 0.8f), [=](float x, float y) {
+    const float phase = (AngleAt(cx, cy, x, y) - angle) * (kPi / 180.0f) * ridges;
+    const float v = std::cos(phase);
+    return v > 0 ? Hex(0xFFFFFF, 0.07f * v) : Hex(0x000000, -0.22f * v);
+  });
+  // Edge light on the skirt's upper rim.
+  c.Fill(Ring(cx, cy, s.bodyRadius - 1.0f, s.bodyRadius),
+         Linear(0, cy - s.bodyRadius, 0, cy + s.bodyRadius * 0.3f,
+                {{0.0f, Hex(0xFFFFFF, 0.28f)}, {1.0f, Hex(0xFFFFFF, 0.0f)}}));
+  // The cap, with a soft drop onto the skirt and the sheen of turned metal:
+  // the light catches it at two opposite angles.
+  c.Shadow(Circle(cx, cy + 1.0f, s.capRadius), Hex(0x000000, 0.55f), s.size * 0.012f + 0.6f);
+  const float capR = s.capRadius;
+  c.Fill(Circle(cx, cy, capR), [=](float x, float y) {
+    const float t = (y - (cy - capR)) / (2 * capR);
+    Colour base = Mix(Hex(0x4A4F57), Hex(0x25282D), t);
+    const float a = AngleAt(cx, cy, x, y) * (kPi / 180.0f);
+    const float sheen = 0.5f + 0.5f * std::cos(2 * (a + 0.55f));
+    const float lift = 0.10f * sheen * sheen;
+    base.r += lift;
+    base.g += lift;
+    base.b += lift;
+    return base;
+  });
+  c.Fill(Ring(cx, cy, capR - 0.9f, capR),
+         Linear(0, cy - capR, 0, cy + capR,
+                {{0.0f, Hex(0xFFFFFF, 0.35f)}, {0.55f, Hex(0xFFFFFF, 0.04f)}, {1.0f, Hex(0x000000, 0.3f)}}));
+
+  const Point a = Polar(cx, cy, s.pointerFrom, angle), b = Polar(cx, cy, s.pointerTo, angle);
+  const Shape pointer = Capsule(a.x, a.y, b.x, b.y, s.pointerWidth);
+  c.Shadow(Offset(pointer, 0, 0.8f), Hex(0x000000, 0.6f), 0.9f);
+  c.Fill(pointer, Hex(0xF2F4F7));
+}
+
+std::unique_ptr<BM_MemBitmap> MakeKnobStrip(const KnobStyle& style) {
+  const int size = static_cast<int>(style.size);
+  auto strip = std::make_unique<BM_MemBitmap>(size, size * kKnobFrames);
+  for (int frame = 1; frame <= kKnobFrames; ++frame) {
+    Canvas c(size, size);
+    DrawKnob(c, style, KnobAngle(frame));
+    const float clear = static_cast<float>(style.clearRows);
+    if (clear > 0) c.Clip([=](float, float y) { return clear - y; });
+    c.CopyTo(*strip, 0, size * (frame - 1));
+  }
+  return strip;
+}
+
+}  // namespace
+
+float KnobAngle(int frame) {
+  const int middle = kKnobFrames / 2 + 1;
+  if (frame <= middle) return -kSweep + kSweep * static_cast<float>(frame - 1) / (middle - 1);
+  return kSweep * static_cast<float>(frame - middle) / (kKnobFrames - middle);
+}
+
+bool LoadTypefaces(const std::string& folder, Typefaces& faces) {
+  faces.text = Typeface::Open(folder + "/Inter-Medium.otf");
+  faces.strong = Typeface::Open(folder + "/Inter-SemiBold.otf");
+  faces.display = Typeface::Open(folder + "/InterDisplay-Bold.otf");
+  return faces.text && faces.strong && faces.display;
+}
+
+std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces) {
+  Canvas c(kEditorWidth, kEditorHeight);
+  const float w = kEditorWidth, h = kEditorHeight;
+
+  // Panel: a dark, slightly grained face, lit from above.
+  c.Flood(Linear(0, 0, 0, h, {{0.0f, kPanelTop}, {1.0f, kPanelBottom}}));
+  c.Grain(0.010f, 1);
+  c.Fill(Subtract(RoundRect(0, 0, w, h, 0), RoundRect(0, 1, w, h, 0)), Hex(0xFFFFFF, 0.10f));
+
+  // Recessed wells: the Attack section, the Sustain section and the output section.
+  const Shape wells[] = {RoundRect(14, 12, 202, 288, 9), RoundRect(373, 12, 561, 288, 9),
+                         RoundRect(209, 204, 366, 288, 9)};
+  for (const Shape& well : wells) {
+    c.Fill(Offset(well, 0, 1), Hex(0xFFFFFF, 0.06f));  // lower lip catches the light
+    c.Fill(well, Linear(0, 12, 0, 288, {{0.0f, Hex(0x15171A)}, {1.0f, kWell}}));
+    c.InnerShadow(well, Hex(0x000000, 0.7f), 3.0f, 0, 2.0f);
+  }
+
+  // Read-outs behind the value texts and the version.
+  for (const Rect& r : kValueTexts) {
+    const Shape plate = RoundRect(r.CentreX() - 38, r.top - 3, r.CentreX() + 38, r.top + 13, 4);
+    c.Fill(Offset(plate, 0, 1), Hex(0xFFFFFF, 0.05f));
+    c.Fill(plate, Hex(0x0B0C0E));
+    c.InnerShadow(plate, Hex(0x000000, 0.8f), 1.5f, 0, 1.0f);
+  }
+
+  // Scales around the large knobs.
+  for (const Rect& r : kLargeKnobs) {
+    const float cx = r.CentreX(), cy = r.CentreY();
+    for (int i = 0; i <= 10; ++i) {
+      const float a = -kSweep + 27.0f * i;
+      if (i == 5) continue;
+      const Point p = Polar(cx, cy, 63.5f, a), q = Polar(cx, cy, i % 5 == 0 ? 67.5f : 66.0f, a);
+      c.Fill(Capsule(p.x, p.y, q.x, q.y, 1.2f), kLabelDim);
+    }
+    // Minus and plus beyond the ends of the travel.
+    const Point lo = Polar(cx, cy, 62.0f, -kSweep - 12), hi = Polar(cx, cy, 62.0f, kSweep + 12);
+    c.Fill(Capsule(lo.x - 2.5f, lo.y + 4, lo.x + 2.5f, lo.y + 4, 1.3f), kLabelDim);
+    c.Fill(Capsule(hi.x - 2.5f, hi.y + 4, hi.x + 2.5f, hi.y + 4, 1.3f), kLabelDim);
+    c.Fill(Capsule(hi.x, hi.y + 1.5f, hi.x, hi.y + 6.5f, 1.3f), kLabelDim);
+  }
+
+  // Names: the large knobs above their read-outs, the small ones below.
+  const char* largeNames[2] = {"Attack", "Sustain"};
+  for (int i = 0; i < 2; ++i)
+    faces.strong->DrawCentred(c, largeNames[i], 13.0f, kLargeKnobs[i].CentreX(), 34, kLabel, 0.4f);
+  const char* smallNames[6] = {"Attack Link", "Attack Length", "Gain", "SC HPF", "Sustain Link", "Sustain Length"};
+  for (int i = 0; i < 6; ++i)
+    faces.text->DrawCentred(c, smallNames[i], 10.5f, kSmallKnobs[i].CentreX(), kSmallKnobs[i].bottom + 14.0f,
+                            kLabel, 0.2f);
+
+  // The product and its maker, in the centre column.
+  const float mid = (kLargeKnobs[0].right + kLargeKnobs[1].left) * 0.5f;
+  faces.display->DrawCentred(c, "Morvane", 26.0f, mid, 92, Hex(0xEEF1F4), 0.2f);
+  faces.text->DrawCentred(c, "TRANSIENT SHAPER", 8.5f, mid, 108, kAccent, 1.6f);
+  {
+    // Logo: a transient, a sharp rise and a long fall, in a ring; the name beside it.
+    const float lx = mid - 24, ly = 32;
+    c.Fill(Ring(lx, ly, 7.0f, 9.0f), kAccent);
+    c.Fill(Capsule(lx - 3.5f, ly + 3.5f, lx - 1.5f, ly - 4.0f, 1.8f), kAccent);
+    for (int i = 0; i < 12; ++i) {
+      const float t0 = i / 12.0f, t1 = (i + 1) / 12.0f;
+      auto fall = [&](float t) { return Point{lx - 1.5f + 6.0f * t, ly - 4.0f + 7.5f * (1 - std::exp(-3.5f * t)) / (1 - std::exp(-3.5f))}; };
+      const Point p = fall(t0), q = fall(t1);
+      c.Fill(Capsule(p.x, p.y, q.x, q.y, 1.8f), kAccent);
+    }
+    faces.display->Draw(c, "Bexo", 17.0f, lx + 14, ly + 6, Hex(0xE4E8EC), 0.3f);
+  }
+
+  // The version read-out.
+  {
+    const Rect& r = kVersionText;
+    const Shape plate = RoundRect(r.CentreX() - 30, r.top - 3, r.CentreX() + 30, r.top + 13, 4);
+    c.Fill(Offset(plate, 0, 1), Hex(0xFFFFFF, 0.05f));
+    c.Fill(plate, Hex(0x0B0C0E));
+    c.InnerShadow(plate, Hex(0x000000, 0.8f), 1.5f, 0, 1.0f);
+  }
+
+  // The overload lamp's socket and name.
+  {
+    const float lx = kLamp.CentreX(), ly = kLamp.CentreY();
+    c.Shadow(Circle(lx, ly + 1, 7.0f), Hex(0x000000, 0.6f), 1.2f);
+    c.Fill(Circle(lx, ly, 7.0f), Linear(0, ly - 7, 0, ly + 7, {{0.0f, Hex(0x5B6068)}, {1.0f, Hex(0x1A1C1F)}}));
+    c.Fill(Circle(lx, ly, 5.2f), Linear(0, ly - 5, 0, ly + 5, {{0.0f, Hex(0x120606)}, {1.0f, Hex(0x2A0E0E)}}));
+    c.Fill(Circle(lx - 1.4f, ly - 1.8f, 1.2f), Hex(0xFFFFFF, 0.18f));
+    faces.strong->DrawCentred(c, "CLIP", 8.0f, lx, ly + 17, kLabelDim, 1.2f);
+  }
+
+  return ToBitmap(c);
+}
+
+std::unique_ptr<BM_MemBitmap> MakeLargeKnob() { return MakeKnobStrip(kLargeStyle); }
+std::unique_ptr<BM_MemBitmap> MakeSmallKnob() { return MakeKnobStrip(kSmallStyle); }
+
+std::unique_ptr<BM_MemBitmap> MakeLamp() {
+  // Frame 1 stays fully transparent: the background's dark socket shows.
+  Canvas c(kLampSize, kLampSize * 2);
+  const float cx = kLampSize * 0.5f, cy = kLampSize * 1.5f;
+  c.Fill(Circle(cx, cy, 5.0f), Radial(cx, cy, 5.0f,
+                                      {{0.0f, Hex(0xFF3B2F, 0.55f)}, {0.7f, Hex(0xFF2A1F, 0.45f)}, {1.0f, Hex(0xFF2A1F, 0.0f)}}));
+  c.Fill(Circle(cx, cy, 4.0f), Radial(cx - 0.6f, cy - 0.8f, 4.0f,
+                                      {{0.0f, Hex(0xFFE0D0)}, {0.35f, Hex(0xFF6A50)}, {1.0f, Hex(0xE0180E, 0.9f)}}));
+  return ToBitmap(c);
+}
+
+std::unique_ptr<BM_MemBitmap> MakeGlyphStrip() {
+  auto strip = std::make_unique<BM_MemBitmap>(kGlyphWidth * kGlyphCount, kGlyphHeight);
+  BM_FillArea(strip.get(), 0, 0, strip->GetWidth(), strip->GetHeight(), 0, 1.0f, BM_BLEND_COPY);
+  for (int i = 0; i < kGlyphCount; ++i)
+    for (int y = 0; y < kGlyphHeight; ++y)
+      for (int x = 0; x < kGlyphWidth; ++x)
+        if (GlyphPixel(kFirstGlyph + i, x, y))
+          BM_FillArea(strip.get(), i * kGlyphWidth + x, y, 1, 1, 0xFFFFFFFFu, 1.0f, BM_BLEND_COPY);
+  return strip;
+}
+
+}  // namespace imagegen
