@@ -206,17 +206,18 @@ std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces) {
   faces.display->DrawCentred(c, "Morvane", 26.0f, mid, 92, Hex(0xEEF1F4), 0.2f);
   faces.text->DrawCentred(c, "TRANSIENT SHAPER", 8.5f, mid, 108, kAccent, 1.6f);
   {
-    // Logo: a transient, a sharp rise and a long fall, in a ring; the name beside it.
-    const float lx = mid - 24, ly = 32;
-    c.Fill(Ring(lx, ly, 7.0f, 9.0f), kAccent);
-    c.Fill(Capsule(lx - 3.5f, ly + 3.5f, lx - 1.5f, ly - 4.0f, 1.8f), kAccent);
-    for (int i = 0; i < 12; ++i) {
-      const float t0 = i / 12.0f, t1 = (i + 1) / 12.0f;
-      auto fall = [&](float t) { return Point{lx - 1.5f + 6.0f * t, ly - 4.0f + 7.5f * (1 - std::exp(-3.5f * t)) / (1 - std::exp(-3.5f))}; };
-      const Point p = fall(t0), q = fall(t1);
-      c.Fill(Capsule(p.x, p.y, q.x, q.y, 1.8f), kAccent);
+    // Logo: a hexagon holding three bars that fall away like a transient;
+    // the name beside it.
+    const float lx = mid - 26, ly = 29;
+    const Shape hex = Hexagon(lx, ly, 9.5f, 1.5f);
+    c.Shadow(Offset(hex, 0, 1), Hex(0x000000, 0.5f), 1.2f);
+    c.Fill(hex, Linear(0, ly - 10, 0, ly + 10, {{0.0f, Hex(0x72DCF2)}, {1.0f, kAccentDeep}}));
+    const float heights[3] = {11.0f, 7.0f, 4.0f};
+    for (int i = 0; i < 3; ++i) {
+      const float x = lx - 4.0f + 4.0f * i, bottom = ly + 5.5f;
+      c.Fill(RoundRect(x - 1.1f, bottom - heights[i], x + 1.1f, bottom, 0.6f), Hex(0x15171A));
     }
-    faces.display->Draw(c, "Bexo", 17.0f, lx + 14, ly + 6, Hex(0xE4E8EC), 0.3f);
+    faces.display->Draw(c, "Bexo", 18.0f, lx + 15, ly + 6.5f, Hex(0xE4E8EC), 0.2f);
   }
 
   // The version read-out.

@@ -69,6 +69,21 @@ Shape RoundRect(float left, float top, float right, float bottom, float radius) 
   };
 }
 
+Shape Hexagon(float cx, float cy, float inner, float roundness) {
+  const float r = inner - roundness;
+  return [=](float x, float y) {
+    // Folded into one sixth of the plane, the nearest side is the vertical one at x = r.
+    float px = std::fabs(y - cy), py = std::fabs(x - cx);
+    const float kx = -0.866025404f, ky = 0.5f, kz = 0.577350269f;
+    const float d = 2 * std::min(kx * px + ky * py, 0.0f);
+    px -= d * kx;
+    py -= d * ky;
+    px -= std::clamp(px, -kz * r, kz * r);
+    py -= r;
+    return std::hypot(px, py) * (py < 0 ? -1.0f : 1.0f) - roundness;
+  };
+}
+
 Shape Capsule(float x0, float y0, float x1, float y1, float width) {
   return [=](float x, float y) {
     const float vx = x1 - x0, vy = y1 - y0, px = x - x0, py = y - y0;
@@ -92,10 +107,6 @@ Shape Arc(float cx, float cy, float r, float width, float from, float to, bool r
     const float along = std::fabs(dx * ey - dy * ex);
     return std::max(std::fabs(len - r) - w2, along);
   };
-}
-
-Shape Intersect(Shape a, Shape b) {
-  return [=](float x, float y) { return std::max(a(x, y), b(x, y)); };
 }
 
 Shape Subtract(Shape a, Shape b) {
@@ -151,21 +162,6 @@ void Canvas::Fill(const Shape& shape, const Paint& paint, float opacity) {
 
 void Canvas::Flood(const Paint& paint) {
   Fill([](float, float) { return -1.0f; }, paint);
-}
-
-void Canvas::Draw(const Canvas& other, int x0, int y0, float opacity) {
-  for (int y = 0; y < other.mHeight; ++y) {
-    const int ty = y + y0;
-    if (ty < 0 || ty >= mHeight) continue;
-    for (int x = 0; x < other.mWidth; ++x) {
-      const int tx = x + x0;
-      if (tx < 0 || tx >= mWidth) continue;
-      const float* s = other.At(x, y);
-      float* d = At(tx, ty);
-      const float keep = 1 - s[3] * opacity;
-      for (int c = 0; c < 4; ++c) d[c] = s[c] * opacity + d[c] * keep;
-    }
-  }
 }
 
 std::vector<float> Canvas::Mask(const Shape& shape, float sigma) const {

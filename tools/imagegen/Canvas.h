@@ -31,6 +31,9 @@ using Paint = std::function<Colour(float x, float y)>;
 
 Shape Circle(float cx, float cy, float r);
 Shape RoundRect(float left, float top, float right, float bottom, float radius);
+// A regular hexagon standing on a corner, of the given inner radius (centre
+// to the middle of a side), its corners rounded by roundness.
+Shape Hexagon(float cx, float cy, float inner, float roundness);
 // A line segment of the given width with round ends.
 Shape Capsule(float x0, float y0, float x1, float y1, float width);
 // A circular band of centre radius r and the given width between two angles
@@ -38,7 +41,6 @@ Shape Capsule(float x0, float y0, float x1, float y1, float width);
 Shape Arc(float cx, float cy, float r, float width, float from, float to, bool roundEnds);
 // Ring between two radii.
 Shape Ring(float cx, float cy, float inner, float outer);
-Shape Intersect(Shape a, Shape b);
 Shape Subtract(Shape a, Shape b);
 Shape Offset(Shape s, float dx, float dy);
 
@@ -64,8 +66,6 @@ public:
   void Fill(const Shape& shape, const Colour& colour, float opacity = 1.0f) { Fill(shape, Solid(colour), opacity); }
   // Paints everywhere.
   void Flood(const Paint& paint);
-  // Draws another canvas over this one at (x, y), source over.
-  void Draw(const Canvas& other, int x, int y, float opacity = 1.0f);
   // A blurred silhouette of the shape in the colour: a soft drop shadow or glow.
   void Shadow(const Shape& shape, const Colour& colour, float sigma);
   // Darkens the inside of the shape near its edges as if lit from above: a
@@ -84,11 +84,10 @@ public:
   // must be large enough.
   void CopyTo(BM_IBitmap& bitmap, int x, int y) const;
 
-  // The premultiplied alpha covered by a shape, as a one-channel mask
-  // blurred with a Gaussian of the given sigma (0: unblurred).
-  std::vector<float> Mask(const Shape& shape, float sigma) const;
-
 private:
+  // The coverage of a shape as a one-channel mask, blurred with a Gaussian of
+  // the given sigma (0: unblurred).
+  std::vector<float> Mask(const Shape& shape, float sigma) const;
   void BlurMask(std::vector<float>& mask, float sigma) const;
 
   int mWidth, mHeight;
