@@ -2,8 +2,11 @@
 # LABELS takes one label: the discovered tests receive it through
 # gtest_discover_tests, whose generated script splits a list apart.
 # Builds one GoogleTest executable and registers its tests with CTest.
-include(GoogleTest)
-find_package(GTest REQUIRED)
+# GoogleTest is needed only when the tests are built.
+if(MORVANE_TESTS)
+  include(GoogleTest)
+  find_package(GTest REQUIRED)
+endif()
 find_package(Threads REQUIRED)
 
 function(morvane_add_test)

@@ -13,6 +13,13 @@ packages=(
   fonts-inter
   # Third-party Linux VST2 plug-ins that the command-line host is tested against.
   zam-plugins lsp-plugins-vst
+  # The Windows DLLs: cross compilers, zlib for them, GoogleTest's source to
+  # build for them, and 64-bit Wine under a virtual display to run the tests.
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev googletest
+  wine64 xvfb xauth
+  # The 32-bit x86 code as a Linux build, run under user-mode emulation.
+  g++-multilib qemu-user
+  libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386
 )
 
 missing=()
@@ -30,6 +37,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   # Several builds of one machine may install at once: one at a time.
   exec 9>"${TMPDIR:-/tmp}/morvane-install-deps.lock"
   flock 9
+  # The 32-bit libraries come from Debian's i386 packages through multiarch.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get -o DPkg::Lock::Timeout=900 update -qq >/dev/null
   $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
