@@ -2,15 +2,32 @@
 
 #include <cstring>
 
-IBitmapTextControl::IBitmapTextControl() = default;
+IBitmapTextControl::IBitmapTextControl() : IControl(nullptr, IBounds()) {}
+
+IBitmapTextControl::IBitmapTextControl(IEffectBase* plugin, const IBounds& rect, const IBitmapRef& font,
+                                       const char* text, const ITextStyle& style, int charWidth, int charHeight,
+                                       int charSpacing, bool multiLine, bool vCenter)
+    : IControl(plugin, rect),
+      mCellWidth(charWidth),
+      mCellHeight(charHeight),
+      mCellGap(charSpacing),
+      mGlyphStrip(font),
+      mWrap(multiLine),
+      mCenterVertically(vCenter) {
+  mTextStyle = style;
+  ShowText(text);
+}
 
 IBitmapTextControl::~IBitmapTextControl() = default;
 
-void IBitmapTextControl::MarkDirty(bool /*pushToPlug*/) { mNeedsDraw = true; }
-
-void IBitmapTextControl::MarkDrawn() { mNeedsDraw = false; }
-
-bool IBitmapTextControl::NeedsDraw() const { return mNeedsDraw; }
+bool IBitmapTextControl::Draw(IGraphics* graphics) {
+  const char* text = GetText();
+  if (text[0]) {
+    graphics->DrawGlyphText(mGlyphStrip, mBounds, mTextStyle, &mBlending, text, mCenterVertically, mWrap,
+                            mCellWidth, mCellHeight, mCellGap);
+  }
+  return true;
+}
 
 void IBitmapTextControl::ShowText(const char* text) {
   if (!text) text = "";

@@ -1,25 +1,21 @@
 #pragma once
+#include "editor/IControl.h"
 #include "framework/GrowBuffer.h"
 
-// A text drawn with a bitmap font. For now the control holds its text and its
-// dirty state, which is what the plug-in's value display needs; drawing, the
-// rectangle, the glyph strip and the binding to the plug-in come with the
-// editor's graphics core.
-class IBitmapTextControl {
+// A text drawn with a bitmap font (DrawGlyphText): cells of a fixed size, the
+// style's alignment, one line or several. Bound to no parameter.
+class IBitmapTextControl : public IControl {
 public:
+  // A control without a place or font: it holds its text and dirty state but
+  // draws nothing.
   IBitmapTextControl();
-  virtual ~IBitmapTextControl();
-  IBitmapTextControl(const IBitmapTextControl&) = delete;
-  IBitmapTextControl& operator=(const IBitmapTextControl&) = delete;
+  IBitmapTextControl(IEffectBase* plugin, const IBounds& rect, const IBitmapRef& font, const char* text = "",
+                     const ITextStyle& style = ITextStyle(), int charWidth = 6, int charHeight = 12,
+                     int charSpacing = 0, bool multiLine = true, bool vCenter = false);
+  ~IBitmapTextControl() override;
 
-  // [ui] Marks the control for redrawing at the next tick. With pushToPlug the
-  // control's value would also go to the plug-in; this control is bound to no
-  // parameter, so nothing is sent.
-  virtual void MarkDirty(bool pushToPlug);
-  // [ui] Called by the graphics object after a drawing pass: the control is
-  // clean until its text changes or it is marked dirty again.
-  virtual void MarkDrawn();
-  virtual bool NeedsDraw() const;
+  // Draws the text when there is one; true in every case.
+  bool Draw(IGraphics* graphics) override;
 
   // [any thread, instance lock held] Replaces the text. A text equal to the
   // current one byte for byte changes nothing; otherwise the control is marked
@@ -30,5 +26,10 @@ public:
 
 private:
   GrowBuffer mCaptionText{GrowBuffer::kTextGranularity};  // NUL-terminated
-  bool mNeedsDraw = true;  // a new control draws on the first tick
+  int32_t mCellWidth = 6;
+  int32_t mCellHeight = 12;
+  int32_t mCellGap = 0;
+  IBitmapRef mGlyphStrip;
+  bool mWrap = true;
+  bool mCenterVertically = false;
 };

@@ -1,28 +1,356 @@
 #pragma once
-// The editor's graphics object as the plug-in framework sees it. The editor
-// library supplies the implementation (controls, drawing, the platform
-// window); the plug-in base owns the object once it is attached and deletes it
-// with itself. All calls come from the host's user-interface thread, except
-// ShowParamInEditor and ApplyParamToControls, which the host's parameter calls
-// reach with the instance lock held.
+// The editor's graphics object: the platform-neutral half of the plug-in's
+// editor and the interface the plug-in base talks to. It owns the ordered
+// list of controls, the off-screen drawing bitmap, the editor's size and frame
+// rate; it routes mouse and key events to the controls, draws the dirty ones
+// and binds controls and parameters both ways. A platform class derives from
+// it and supplies the window, its timer and the operating system's dialogs
+// (the slots marked "platform" below).
+//
+// The plug-in creates one graphics object in its constructor, adds its
+// controls and hands it to the base with AttachEditor; from then on the base
+// owns it and deletes it with itself.
+//
+// Threads: everything here runs on the host's user-interface thread [ui],
+// except ShowParamInEditor and ApplyParamToControls, which the host's
+// parameter calls reach with the instance lock held. The two process-wide
+// caches (bitmaps by resource id, fonts by description) have a lock each.
+//
+// The base reaches the editor only through virtual operations and inline
+// accessors, so the framework library links without the editor library.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IEffectBase;
+class IParameter;
+class IControl;
+class BM_IBitmap;
+class BM_SysBitmap;
+class BM_MemBitmap;
+class BM_IFont;
+struct IMenu;
+
+// A rectangle in editor pixels, origin top left; right and bottom exclusive.
+// A point is inside when left <= x < right and top <= y < bottom. A rectangle
+// is empty only when all four fields are 0: one with right <= left but some
+// field non-zero is not empty.
+struct IBounds {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+
+  IBounds() = default;
+  IBounds(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
+
+  bool Empty() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+  bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
+  int32_t W() const { return right - left; }
+  int32_t H() const { return bottom - top; }
+};
+
+inline bool operator==(const IBounds& a, const IBounds& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline bool operator!=(const IBounds& a, const IBounds& b) { return !(a == b); }
+
+// Whether a and b overlap. Not symmetric at the edges: touching on a's right
+// or bottom edge counts, touching on its left or top edge does not.
+inline bool Intersects(const IBounds& a, const IBounds& b) {
+  return !a.Empty() && !b.Empty() && a.right >= b.left && a.left < b.right && a.bottom >= b.top &&
+         a.top < b.bottom;
+}
+
+// The overlap of a and b when Intersects(a, b), else the empty rectangle.
+inline IBounds Intersection(const IBounds& a, const IBounds& b) {
+  if (!Intersects(a, b)) return IBounds();
+  return IBounds(a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                 a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom);
+}
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline IBounds Union(const IBounds& a, const IBounds& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return IBounds(a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                 a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom);
+}
+
+// A colour, each channel 0..255.
+struct IColorValue {
+  int32_t alpha = 255;
+  int32_t red = 0;
+  int32_t green = 0;
+  int32_t blue = 0;
+
+  IColorValue() = default;
+  IColorValue(int32_t a, int32_t r, int32_t g, int32_t b) : alpha(a), red(r), green(g), blue(b) {}
+
+  // The bitmap library's pixel: alpha << 24 | red << 16 | green << 8 | blue.
+  uint32_t ToColor32() const {
+    return (static_cast<uint32_t>(alpha & 0xFF) << 24) | (static_cast<uint32_t>(red & 0xFF) << 16) |
+           (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
+  }
+  // A Windows colour reference: red | green << 8 | blue << 16, alpha dropped.
+  uint32_t ToColorRef() const {
+    return static_cast<uint32_t>(red & 0xFF) | (static_cast<uint32_t>(green & 0xFF) << 8) |
+           (static_cast<uint32_t>(blue & 0xFF) << 16);
+  }
+};
+
+// How an image is drawn. Methods and the blit mode each selects: 0 (the
+// default) copy weighted by the source's alpha; 1 plain copy, source alpha
+// ignored; 2 add, weighted by source alpha; 3 dodge, weighted by source alpha;
+// any other value as 0. The weight goes to the blitter unchanged.
+struct IBlend {
+  int32_t method = 0;
+  float weight = 1.0f;
+
+  IBlend() = default;
+  IBlend(int32_t m, float w) : method(m), weight(w) {}
+};
+
+// The blit mode of a blend; a null blend is method 0 at weight 1.0.
+int32_t BlendMode(const IBlend* blend);
+
+// A text's look. Only the alignment matters to bitmap fonts; system-font text
+// uses all of it. cachedFont is filled in the first time the style is drawn
+// and belongs to the process-wide font cache.
+struct ITextStyle {
+  char font[32] = "Verdana";   // face name, NUL-terminated
+  int32_t size = 12;           // pixel height
+  IColorValue color{255, 0, 0, 0};
+  IColorValue entryBackground{255, 255, 255, 255};  // the text-entry box
+  IColorValue entryForeground{255, 0, 0, 0};
+  int32_t style = 0;           // 0 normal, 1 bold, 2 italic
+  int32_t align = 1;           // 0 left, 1 centre, 2 right
+  int32_t orientation = 0;     // degrees counter-clockwise
+  int32_t quality = 0;         // 0 default, 1 not antialiased, 2 antialiased, 3 ClearType
+  BM_IFont* cachedFont = nullptr;
+};
+
+// An image of the process-wide bitmap cache with its frame layout: frames
+// images of width / frames x height side by side, or width x height / frames
+// stacked top to bottom. bitmap is null when the image could not be loaded.
+struct IBitmapRef {
+  BM_IBitmap* bitmap = nullptr;  // not owned
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t frames = 1;
+  bool framesHorizontal = false;
+
+  int32_t FrameWidth() const { return framesHorizontal && frames > 0 ? width / frames : width; }
+  int32_t FrameHeight() const { return !framesHorizontal && frames > 0 ? height / frames : height; }
+};
+
+// Buttons and keys held during a mouse event.
+struct IModifiers {
+  bool left = false;
+  bool right = false;
+  bool shift = false;
+  bool control = false;
+  bool alt = false;
+};
+
 class IGraphics {
 public:
-  virtual ~IGraphics() = default;
+  // The control list starts empty; nothing is drawn until PrepareDrawing.
+  IGraphics(IEffectBase* plugin, int width, int height, int frameRate);
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
 
-  virtual int Width() const = 0;
-  virtual int Height() const = 0;
+  // ---- virtual operations, in slot order ----------------------------------------
+  // Shows the area of the back buffer on the screen. [platform]
+  virtual bool PresentArea(const IBounds& area) = 0;                                       // 0
+  // Fits area to the text: the width and height of the text in the style's
+  // system font, placed by the style's alignment. False when no font can be
+  // made for the style; true (area unchanged) for a null or empty text.
+  virtual bool MeasureSystemText(ITextStyle* style, const char* text, IBounds* area);      // 1
+  virtual void CancelTextEntry() = 0;                                                       // 2 [platform]
+  // Changes the editor's size: every control is deleted (the caller adds its
+  // controls again), the drawing bitmaps are made anew, and the plug-in is
+  // told (ResizeEditor). Platform classes extend it to resize their window.
+  virtual void Resize(int width, int height);                                               // 3
+  virtual bool HasWindow();                                                                 // 4 NativeWindow() != null
+  virtual const char* GetDrawingApiName();                                                  // 5 ""
+  virtual int ShowAlert(const char* text, const char* caption, int type) = 0;               // 6 [platform]
+  // Shows the menu below area; returns the menu (or submenu) whose
+  // chosenIndex is the chosen item, or null when nothing was chosen.
+  virtual IMenu* ShowPopupMenu(IMenu* menu, const IBounds& area) = 0;                       // 7 [platform]
+  // Opens a text-entry box over area for the control (and its parameter, or
+  // null); the entered text comes back through the control's ApplyUserValue
+  // or ApplyUserText.
+  virtual void OpenTextEntry(IControl* control, const ITextStyle& style, const IBounds& area,
+                             const char* text, IParameter* param) = 0;                      // 8 [platform]
+  // Folders, with a trailing separator; empty when unknown.
+  virtual void HostFolder(std::string& path) = 0;                                           // 9 [platform]
+  virtual void PluginFolder(std::string& path) = 0;                                         // 10 [platform]
+  virtual void DesktopFolder(std::string& path) = 0;                                        // 11 [platform]
+  virtual void AppDataFolder(std::string& path, bool shared) = 0;                           // 12 [platform]
+  virtual void UserAppDataFolder(std::string& path) = 0;                                    // 13 [platform]
+  // A file dialog: action 1 saves, any other opens. extensions are separated
+  // by spaces ("wav aif"). On cancel the file name becomes empty.
+  virtual void ChooseFile(std::string& file, int action, std::string& folder, const char* extensions) = 0;  // 14
+  virtual bool PickColour(IColorValue* colour, const char* prompt) = 0;                     // 15 [platform]
+  // Opens a web address, after the confirmation text is answered yes when one
+  // is given; shows the error text when that fails and one is given.
+  virtual bool OpenWebLink(const char* url, const char* caption, const char* confirmText,
+                           const char* errorText) = 0;                                      // 16 [platform]
+  virtual void* ReservedQuery17();                                                          // 17 null; never called
+  // Opens the editor as a child of the host's window; the new window, or null.
+  virtual void* OpenWindow(void* parentWindow) = 0;                                         // 18 [platform]
+  virtual void ReservedHook19();                                                            // 19 empty; never called
+  virtual void ReservedHook20();                                                            // 20 empty; never called
+  // Closes the window, if one is open; controls, bitmaps and fonts stay.
+  virtual void CloseWindow() = 0;                                                           // 21 [platform]
+  virtual void* NativeWindow() = 0;                                                         // 22 [platform]
+  // The clipboard's text as UTF-8; false (and an empty text) when there is none.
+  virtual bool ReadClipboardText(std::string& text) = 0;                                    // 23 [platform]
+  // Deletes the key fallback, the controls (last to first) and the drawing
+  // bitmaps. Platform classes close their window first. Cached bitmaps and
+  // fonts stay for later instances.
+  virtual ~IGraphics();                                                                     // 24
+  virtual void HideCursor();                                                                // 25 empty
+  virtual void RestoreCursor();                                                             // 26 empty
+  virtual void ReservedHook27();                                                            // 27 empty
+  // Loads the image with this resource id from the plug-in's module (see
+  // SetModule); name is its file name, whose extension selects the decoder.
+  // A new bitmap the caller owns, or null.
+  virtual BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) = 0;            // 28 [platform]
 
+  // The plug-in base's entries.
   // The plug-in or the host tells the editor a parameter's value: normalised
-  // (0..1) or plain (normalised by the parameter first).
-  virtual void ShowParamInEditor(int paramIdx, double value, bool normalized) = 0;
-  // Pushes a normalised value into every control bound to the parameter
-  // (and the first auxiliary binding naming it), in control order.
-  virtual void ApplyParamToControls(int paramIdx, double normalizedValue) = 0;
-  // Creates the drawing surfaces at the editor's size.
-  virtual void PrepareDrawing() = 0;
+  // (0..1), or plain, which the parameter normalises first (an index without
+  // a parameter is then ignored). [any thread, instance lock held]
+  virtual void ShowParamInEditor(int paramIdx, double value, bool normalized);              // 29
+  // Pushes a normalised value into every control bound to the parameter, and
+  // into the first auxiliary binding naming it, in control order.
+  // [any thread, instance lock held]
+  virtual void ApplyParamToControls(int paramIdx, double normalizedValue);                  // 30
+  // Makes the back buffer (the editor's size) and the scratch bitmap anew.
+  virtual void PrepareDrawing();                                                            // 31
 
-  // Opens the editor as a child of the host's window; returns the new window,
-  // or null. Closing does nothing when no window is open.
-  virtual void* OpenWindow(void* parentWindow) = 0;
-  virtual void CloseWindow() = 0;
+  // ---- setup ---------------------------------------------------------------------
+  // The plug-in library's module handle, from which LoadPlatformBitmap loads
+  // images (an HINSTANCE on Windows; unused where images are compiled in).
+  // The plug-in sets it right after construction.
+  void SetModule(void* module) { mModule = module; }
+  void* GetModule() const { return mModule; }
+
+  // The image with this resource id from the process-wide bitmap cache; on a
+  // miss it is loaded with LoadPlatformBitmap and cached when that succeeds
+  // (a failed load is tried again next time). The result carries the image's
+  // size and the given frame layout; its bitmap is null when loading failed.
+  IBitmapRef LoadImageStrip(int resourceId, const char* name, int frames = 1, bool framesHorizontal = false);
+  // Loads the image and inserts a background control (plain copy) of its size
+  // at index 0, under every other control.
+  void AddBackground(int resourceId, const char* name);
+  // Appends the control, which the graphics object owns from then on (null is
+  // ignored); returns its index, or -1.
+  int AddControl(IControl* control);
+
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int FrameRate() const { return mFrameRate; }
+  IEffectBase* GetPlugin() const { return mPlugin; }
+  int ControlCount() const { return static_cast<int>(mControls.size()); }
+  // The control at index, or null outside the list.
+  IControl* GetControl(int index) const;
+  BM_SysBitmap* BackBuffer() const { return mBackBuffer; }
+  const IBounds& DrawArea() const { return mDrawArea; }
+
+  // Options (defaults: no hover tracking, strict redraw, no tooltips).
+  void SetTrackHover(bool on) { mTrackHover = on; }
+  void SetStrictRedraw(bool on) { mStrictRedraw = on; }
+  void SetTooltipsOn(bool on) { mTooltipsOn = on; }
+  bool TooltipsOn() const { return mTooltipsOn; }
+  // A control (owned from then on) that receives keys no other control takes.
+  void SetKeyFallback(IControl* control);
+
+  // ---- parameter binding -----------------------------------------------------------
+  // Opens a value editor for a bound control: a menu of the display texts for
+  // list parameters, otherwise a text entry holding the current value.
+  void OpenValueEntry(IControl* control, IParameter* param, const IBounds& area);
+
+  // ---- drawing ---------------------------------------------------------------------
+  // The union of the rectangles of every control that needs drawing (hidden
+  // ones included) into *area; false when none does.
+  bool CollectDirtyArea(IBounds* area) const;
+  // Redraws the controls that meet area into the back buffer, cleans every
+  // control and shows the area (PresentArea).
+  bool Draw(const IBounds& area);
+  // Copies the part of the image that starts at (srcX, srcY) and has dest's
+  // size to dest, clipped to the area being drawn. Draws nothing for an image
+  // that failed to load.
+  bool BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend);
+  // Draws frame (1-based; 1 for anything below 2) of the image into dest.
+  bool BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend);
+  // Text in a bitmap font whose frames are the characters from 32 (space)
+  // upward, in cells of charWidth x charHeight with charSpacing pixels between
+  // cells. Characters 0 to 32 and above 127 draw as a space; characters past
+  // the strip's end draw nothing. With multiLine a text wider than the area
+  // wraps onto further lines, and stops at the area's last line.
+  void DrawGlyphText(const IBitmapRef& font, const IBounds& area, const ITextStyle& style, const IBlend* blend,
+                     const char* text, bool vCenter, bool multiLine, int charWidth, int charHeight,
+                     int charSpacing);
+  // Text in the style's system font into the back buffer. False when no font
+  // can be made for the style; true (nothing drawn) for a null or empty text.
+  bool DrawSystemText(ITextStyle* style, const char* text, const IBounds& area);
+  // The process-wide font for the style's size, orientation, style and face
+  // name, made on first use; null when the platform cannot make it.
+  BM_IFont* FindOrMakeFont(const ITextStyle& style);
+
+  // ---- mouse and keys (x, y in editor pixels) ---------------------------------------
+  // The platform's window calls these. A press captures the topmost control
+  // under the pointer and brackets the gesture with BeginHostEdit and
+  // EndHostEdit when the control is bound to a parameter.
+  void OnMouseDown(int x, int y, const IModifiers& mods);
+  void OnMouseUp(int x, int y, const IModifiers& mods);
+  // True when the click was taken as a press (the window then captures the mouse).
+  bool OnDoubleClick(int x, int y, const IModifiers& mods);
+  void OnMouseWheel(int x, int y, const IModifiers& mods, int steps);
+  // True when the hover tracking is on and the pointer is over a control or
+  // a control holds the capture.
+  bool OnMouseOver(int x, int y, const IModifiers& mods);
+  void OnMouseOut();
+  bool OnKeyDown(int x, int y, int key);
+  // A move with a button held: delivered to the captured control with the
+  // distance from the last position delivered, when there is a captured
+  // control and the pointer moved. The window calls it only while it holds
+  // the mouse capture and no text entry is open. True when delivered.
+  bool OnMouseDrag(int x, int y, const IModifiers& mods);
+
+  int CapturedIndex() const { return mCapturedIndex; }
+  int HoverIndex() const { return mHoverIndex; }
+
+protected:
+  // The topmost control under (x, y) that is neither hidden nor greyed (for
+  // the mouse-over search, greyed ones that hover when greyed count too);
+  // -1 when none.
+  int FindControl(int x, int y, bool forMouseOver = false) const;
+  void ReleaseCapture();
+  void DeleteControls();
+  void DeleteDrawingBitmaps();
+
+  std::vector<IControl*> mControls;  // owned; index 0 the background, later ones on top
+  IEffectBase* mPlugin;              // not owned
+  IBounds mDrawArea;                 // drawing clips to it
+  bool mCursorHidden = false;
+  int32_t mCursorX = -1;             // where the hidden cursor was
+  int32_t mCursorY = -1;
+  BM_SysBitmap* mBackBuffer = nullptr;
+  BM_MemBitmap* mScratchBitmap = nullptr;
+  int32_t mWidth;
+  int32_t mHeight;
+  int32_t mFrameRate;
+  int32_t mCapturedIndex = -1;       // the control that owns the mouse gesture
+  int32_t mHoverIndex = -1;          // the control last sent a mouse-over
+  int32_t mLastDragX = 0;
+  int32_t mLastDragY = 0;
+  bool mTrackHover = false;
+  bool mStrictRedraw = true;
+  bool mTooltipsOn = false;
+  IControl* mKeyFallback = nullptr;  // owned
+  void* mModule = nullptr;           // the plug-in library's module handle
 };

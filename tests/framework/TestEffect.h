@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/IGraphicsWindowless.h"
 #include "framework/IEffectBase.h"
-#include "framework/IGraphics.h"
 
 namespace morvane_test {
 
@@ -24,14 +24,13 @@ inline bool operator==(const Call& a, const Call& b) {
   return a.what == b.what && a.idx == b.idx && a.value == b.value && a.flag == b.flag;
 }
 
-class FakeGraphics : public IGraphics {
+class FakeGraphics : public IGraphicsWindowless {
 public:
-  FakeGraphics(std::vector<Call>* log, bool* deleted = nullptr) : mLog(log), mDeleted(deleted) {}
+  FakeGraphics(std::vector<Call>* log, bool* deleted = nullptr)
+      : IGraphicsWindowless(nullptr, 578, 299, 25), mLog(log), mDeleted(deleted) {}
   ~FakeGraphics() override {
     if (mDeleted) *mDeleted = true;
   }
-  int Width() const override { return 578; }
-  int Height() const override { return 299; }
   void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
     mLog->push_back({"ShowParamInEditor", paramIdx, value, normalized});
   }
@@ -39,8 +38,6 @@ public:
     mLog->push_back({"ApplyParamToControls", paramIdx, normalizedValue, false});
   }
   void PrepareDrawing() override { mLog->push_back({"PrepareDrawing", -1, 0.0, false}); }
-  void* OpenWindow(void* /*parentWindow*/) override { return nullptr; }
-  void CloseWindow() override {}
 
 private:
   std::vector<Call>* mLog;

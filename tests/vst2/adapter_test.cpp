@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/IGraphics.h"
+#include "editor/IGraphicsWindowless.h"
 #include "framework/vst2/IEffectVST.h"
 #include "tests/vst2/RecordingHost.h"
 
@@ -30,16 +30,17 @@ struct ShowCall {
 };
 
 // An editor that records what the plug-in shows it.
-class FakeGraphics : public IGraphics {
+class FakeGraphics : public IGraphicsWindowless {
 public:
-  int width = 578;
-  int height = 299;
+  FakeGraphics() : IGraphicsWindowless(nullptr, 578, 299, 25) {}
+  void SetSize(int width, int height) {
+    mWidth = width;
+    mHeight = height;
+  }
   int closeCount = 0;
   std::vector<ShowCall> shown;
   const IEffectBase* plug = nullptr;  // whose parameter values ShowCall records
 
-  int Width() const override { return width; }
-  int Height() const override { return height; }
   void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
     const IParameter* param = plug ? plug->GetParam(paramIdx) : nullptr;
     shown.push_back({paramIdx, value, normalized, param ? param->Value() : NAN});
@@ -177,8 +178,7 @@ TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
   EXPECT_EQ(Dispatch(effect, effEditGetRect, 0, 0, nullptr), 0);
 
   // The rectangle follows the editor's own size, not the arguments; the host is not told.
-  editor->width = 600;
-  editor->height = 320;
+  editor->SetSize(600, 320);
   host.Clear();
   plug->ResizeEditor(1, 1);
   EXPECT_EQ(rect->right, 600);

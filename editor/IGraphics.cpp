@@ -1,0 +1,568 @@
+#include "framework/IGraphics.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "bitmap/Blit.h"
+#include "bitmap/Font.h"
+#include "editor/IControl.h"
+#include "editor/IControls.h"
+#include "editor/IMenu.h"
+#include "framework/IEffectBase.h"
+#include "framework/IParameter.h"
+#include "framework/Lock.h"
+
+namespace {
+
+// The process-wide caches. Every instance of the plug-in in the process
+// shares them; entries are added, never removed, and what they hold is freed
+// when the library unloads.
+struct BitmapCache {
+  struct Entry {
+    int32_t id;
+    BM_IBitmap* bitmap;  // owned
+  };
+  ILock lock;
+  std::vector<Entry> entries;
+
+  ~BitmapCache() {
+    for (Entry& e : entries) delete e.bitmap;
+  }
+};
+
+struct FontCache {
+  struct Entry {
+    int32_t size;
+    int32_t orientation;
+    int32_t style;
+    char face[32];
+    BM_IFont* font;  // owned
+  };
+  ILock lock;
+  std::vector<Entry> entries;
+
+  ~FontCache() {
+    for (Entry& e : entries) delete e.font;
+  }
+};
+
+BitmapCache& Bitmaps() {
+  static BitmapCache cache;
+  return cache;
+}
+
+FontCache& Fonts() {
+  static FontCache cache;
+  return cache;
+}
+
+// Creates both caches with their locks while the library loads, before any
+// host thread can make an editor.
+const bool kCachesReady = (Bitmaps(), Fonts(), true);
+
+IBlend DefaultBlend() { return IBlend(); }
+
+// The face name as a NUL-terminated text of at most 31 characters.
+void CopyFace(char (&dest)[32], const char* face) {
+  std::memset(dest, 0, sizeof dest);
+  if (face) std::memcpy(dest, face, strnlen(face, sizeof dest - 1));
+}
+
+}  // namespace
+
+int32_t BlendMode(const IBlend* blend) {
+  if (!blend) return BM_BLEND_SOURCE_ALPHA | BM_BLEND_COPY;
+  switch (blend->method) {
+    case 1:
+      return BM_BLEND_COPY;
+    case 2:
+      return BM_BLEND_SOURCE_ALPHA | BM_BLEND_ADD;
+    case 3:
+      return BM_BLEND_SOURCE_ALPHA | BM_BLEND_DODGE;
+    default:
+      return BM_BLEND_SOURCE_ALPHA | BM_BLEND_COPY;
+  }
+}
+
+// ---- construction ---------------------------------------------------------------------
+
+IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
+    : mPlugin(plugin), mWidth(width), mHeight(height), mFrameRate(frameRate) {
+  (void)kCachesReady;
+}
+
+IGraphics::~IGraphics() {
+  delete mKeyFallback;
+  mKeyFallback = nullptr;
+  DeleteControls();
+  DeleteDrawingBitmaps();
+}
+
+void IGraphics::DeleteControls() {
+  while (!mControls.empty()) {
+    delete mControls.back();
+    mControls.pop_back();
+  }
+}
+
+void IGraphics::DeleteDrawingBitmaps() {
+  delete mBackBuffer;
+  mBackBuffer = nullptr;
+  delete mScratchBitmap;
+  mScratchBitmap = nullptr;
+}
+
+IBitmapRef IGraphics::LoadImageStrip(int resourceId, const char* name, int frames, bool framesHorizontal) {
+  BitmapCache& cache = Bitmaps();
+  BM_IBitmap* bitmap = nullptr;
+  {
+    ILockGuard guard(cache.lock);
+    for (const BitmapCache::Entry& e : cache.entries) {
+      if (e.id == resourceId) {
+        bitmap = e.bitmap;
+        break;
+      }
+    }
+    if (!bitmap) {
+      bitmap = LoadPlatformBitmap(resourceId, name);
+      if (bitmap) cache.entries.push_back({resourceId, bitmap});
+    }
+  }
+  IBitmapRef ref;
+  ref.bitmap = bitmap;
+  ref.width = bitmap ? bitmap->GetWidth() : 0;
+  ref.height = bitmap ? bitmap->GetHeight() : 0;
+  ref.frames = frames < 1 ? 1 : frames;
+  ref.framesHorizontal = framesHorizontal;
+  return ref;
+}
+
+void IGraphics::AddBackground(int resourceId, const char* name) {
+  const IBitmapRef image = LoadImageStrip(resourceId, name, 1, false);
+  IControl* background =
+      new IBitmapControl(mPlugin, IBounds(0, 0, image.width, image.height), -1, image, IBlend(1, 1.0f));
+  mControls.insert(mControls.begin(), background);
+}
+
+int IGraphics::AddControl(IControl* control) {
+  if (!control) return -1;
+  mControls.push_back(control);
+  return ControlCount() - 1;
+}
+
+IControl* IGraphics::GetControl(int index) const {
+  return index >= 0 && index < ControlCount() ? mControls[static_cast<size_t>(index)] : nullptr;
+}
+
+void IGraphics::SetKeyFallback(IControl* control) {
+  if (control == mKeyFallback) return;
+  delete mKeyFallback;
+  mKeyFallback = control;
+}
+
+void IGraphics::PrepareDrawing() {
+  DeleteDrawingBitmaps();
+  mBackBuffer = new BM_SysBitmap(mWidth, mHeight);
+  mScratchBitmap = new BM_MemBitmap();
+}
+
+// ---- default slots ------------------------------------------------------------------------
+
+bool IGraphics::HasWindow() { return NativeWindow() != nullptr; }
+const char* IGraphics::GetDrawingApiName() { return ""; }
+void* IGraphics::ReservedQuery17() { return nullptr; }
+void IGraphics::ReservedHook19() {}
+void IGraphics::ReservedHook20() {}
+void IGraphics::HideCursor() {}
+void IGraphics::RestoreCursor() {}
+void IGraphics::ReservedHook27() {}
+
+void IGraphics::Resize(int width, int height) {
+  mWidth = width;
+  mHeight = height;
+  ReleaseCapture();
+  mHoverIndex = -1;
+  DeleteControls();
+  DeleteDrawingBitmaps();
+  PrepareDrawing();
+  if (mPlugin) mPlugin->ResizeEditor(width, height);
+}
+
+// ---- parameter binding ----------------------------------------------------------------------
+
+void IGraphics::ShowParamInEditor(int paramIdx, double value, bool normalized) {
+  if (!normalized) {
+    const IParameter* param = mPlugin ? mPlugin->GetParam(paramIdx) : nullptr;
+    if (!param) return;
+    value = param->ToNormalized(value);
+  }
+  ApplyParamToControls(paramIdx, value);
+}
+
+void IGraphics::ApplyParamToControls(int paramIdx, double normalizedValue) {
+  for (IControl* control : mControls) {
+    if (control->ParamIdx() == paramIdx) control->ApplyPluginValue(normalizedValue);
+    for (int j = 0; j < control->AuxBindingCount(); ++j) {
+      if (control->GetAuxBinding(j)->paramIdx == paramIdx) {
+        control->ApplyPluginAuxValue(j, normalizedValue);
+        break;
+      }
+    }
+  }
+}
+
+void IGraphics::OpenValueEntry(IControl* control, IParameter* param, const IBounds& area) {
+  if (!control || !param) return;
+  const int type = param->Type();
+  if (type == IParameter::kParamEnum || (type == IParameter::kParamBool && param->NDisplayTexts() > 0)) {
+    char current[IParameter::kTextSize];
+    param->FormatForHost(param->Value(), false, current, sizeof current, true);
+    IMenu menu;
+    for (int i = 0; i < param->NDisplayTexts(); ++i) {
+      const char* text = param->DisplayTextForValue(i);
+      if (!text) text = "";
+      menu.AddItem(text, std::strcmp(text, current) == 0 ? IMenuItem::kChecked : 0);
+    }
+    if (IMenu* chosen = ShowPopupMenu(&menu, area)) {
+      control->ApplyUserValue(param->ToNormalized(static_cast<double>(chosen->chosenIndex)));
+    }
+    return;
+  }
+
+  double value = param->Value();
+  if (param->ShowNegated()) value = -value;
+  char text[64];
+  if (param->Precision() > 0) {
+    std::snprintf(text, sizeof text, "%.*f", param->Precision(), value);
+  } else {
+    // Truncated toward zero; values beyond the int range (never those of a
+    // parameter within its range) are held at its ends.
+    const double t = std::trunc(value);
+    const int whole = t >= 2147483647.0 ? 2147483647 : (t <= -2147483648.0 || !(t == t)) ? 0 : static_cast<int>(t);
+    std::snprintf(text, sizeof text, "%d", whole);
+  }
+  OpenTextEntry(control, control->GetTextStyle(), area, text, param);
+}
+
+// ---- drawing ------------------------------------------------------------------------------
+
+bool IGraphics::CollectDirtyArea(IBounds* area) const {
+  *area = IBounds();
+  bool dirty = false;
+  for (const IControl* control : mControls) {
+    if (control->NeedsDraw()) {
+      *area = Union(*area, control->GetBounds());
+      dirty = true;
+    }
+  }
+  return dirty;
+}
+
+bool IGraphics::Draw(const IBounds& area) {
+  if (mControls.empty()) return true;
+  const int n = ControlCount();
+  if (mStrictRedraw) {
+    mDrawArea = area;
+    for (IControl* control : mControls) {
+      if (!control->IsHidden() && Intersects(area, control->GetBounds())) control->Draw(this);
+    }
+    for (IControl* control : mControls) control->MarkDrawn();
+  } else if (mControls[0]->NeedsDraw()) {
+    mDrawArea = mControls[0]->GetBounds();
+    for (int i = 0; i < n; ++i) {
+      IControl* control = mControls[static_cast<size_t>(i)];
+      if (i > 0 && control->IsHidden()) continue;
+      control->Draw(this);
+      control->MarkDrawn();
+    }
+  } else {
+    for (int i = 1; i < n; ++i) {
+      IControl* dirty = mControls[static_cast<size_t>(i)];
+      if (!dirty->NeedsDraw()) continue;
+      mDrawArea = dirty->GetBounds();
+      for (int j = 0; j < n; ++j) {
+        IControl* control = mControls[static_cast<size_t>(j)];
+        if (control->IsHidden()) continue;
+        if (j == i || (!control->GetBounds().Empty() && Intersects(control->GetBounds(), mDrawArea))) {
+          control->Draw(this);
+        }
+      }
+      dirty->MarkDrawn();
+    }
+  }
+  return PresentArea(area);
+}
+
+bool IGraphics::BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend) {
+  if (!image.bitmap) return true;
+  const IBounds clip = Intersection(dest, mDrawArea);
+  const int32_t src[4] = {srcX + clip.left - dest.left, srcY + clip.top - dest.top, srcX + clip.right - dest.left,
+                          srcY + clip.bottom - dest.top};
+  const IBlend weight = blend ? *blend : DefaultBlend();
+  BM_BlitRect(mBackBuffer, image.bitmap, clip.left, clip.top, src, weight.weight, BlendMode(blend));
+  return true;
+}
+
+namespace {
+
+// Where frame (1-based) of the image starts.
+void FramePosition(const IBitmapRef& image, int frame, int* srcX, int* srcY) {
+  *srcX = 0;
+  *srcY = 0;
+  if (image.frames < 2 || frame < 2) return;
+  if (image.framesHorizontal) {
+    *srcX = static_cast<int>(static_cast<double>(image.width) * (frame - 1) / image.frames + 0.5);
+  } else {
+    *srcY = static_cast<int>(static_cast<double>(image.height) * (frame - 1) / image.frames + 0.5);
+  }
+}
+
+}  // namespace
+
+bool IGraphics::BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend) {
+  int srcX, srcY;
+  FramePosition(image, frame, &srcX, &srcY);
+  return BlitImage(image, dest, srcX, srcY, blend);
+}
+
+void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const ITextStyle& style,
+                              const IBlend* blend, const char* text, bool vCenter, bool multiLine, int charWidth,
+                              int charHeight, int charSpacing) {
+  if (!text || !text[0] || charWidth <= 0 || charHeight <= 0) return;
+  const int64_t n = static_cast<int64_t>(std::strlen(text));
+  const int64_t w = charWidth;
+  const int64_t h = charHeight;
+  const int64_t areaWidth = static_cast<int64_t>(area.right) - area.left;
+  if (areaWidth <= 0) return;
+
+  int64_t y = area.top;
+  if (vCenter) y = area.top + (static_cast<int64_t>(area.bottom) - area.top - h) / 2;
+
+  // The total width counts the cells, not the spacing between them.
+  const int64_t total = n * w;
+  int64_t x0 = area.left;
+  if (style.align == 1) {
+    x0 = area.left + (static_cast<int64_t>(area.right) - total - area.left) / 2;
+  } else if (style.align == 2) {
+    x0 = area.right - total;
+  }
+
+  int64_t perLine = n;
+  int64_t lines = 1;
+  if (!multiLine) {
+    perLine = areaWidth / w;
+  } else if (total > areaWidth) {
+    perLine = areaWidth / w;
+    lines = total / areaWidth + 1;
+  }
+  // A text longer than its area stops at the area's last line (the first line
+  // is drawn whatever the area's height).
+  int64_t fitting = (static_cast<int64_t>(area.bottom) - y) / h;
+  if (fitting < 1) fitting = 1;
+  if (lines > fitting) lines = fitting;
+
+  const char* next = text;
+  for (int64_t line = 0; line < lines; ++line, y += h) {
+    for (int64_t k = 0; k < perLine; ++k) {
+      const signed char c = static_cast<signed char>(*next);
+      if (c == 0) return;
+      ++next;
+      const int64_t left = x0 + k * (w + charSpacing);
+      if (left < INT32_MIN || left + w > INT32_MAX || y < INT32_MIN || y + h > INT32_MAX) continue;
+      const int frame = c - 31;  // space is frame 1; codes below 32 and above 127 show it too
+      if (frame > font.frames) continue;  // beyond the strip: nothing to show
+      int srcX, srcY;
+      FramePosition(font, frame, &srcX, &srcY);
+      const IBounds cell(static_cast<int32_t>(left), static_cast<int32_t>(y), static_cast<int32_t>(left + w),
+                         static_cast<int32_t>(y + h));
+      BlitImage(font, cell, srcX, srcY, blend);
+    }
+  }
+}
+
+BM_IFont* IGraphics::FindOrMakeFont(const ITextStyle& style) {
+  char face[32];
+  CopyFace(face, style.font);
+  FontCache& cache = Fonts();
+  ILockGuard guard(cache.lock);
+  for (const FontCache::Entry& e : cache.entries) {
+    if (e.size == style.size && e.orientation == style.orientation && e.style == style.style &&
+        std::strcmp(e.face, face) == 0) {
+      return e.font;
+    }
+  }
+  BM_FontSpec spec;
+  std::memcpy(spec.face, face, sizeof spec.face);
+  spec.height = style.size;
+  spec.weight = style.style == 1 ? 700 : 400;
+  spec.italic = style.style == 2;
+  spec.escapement = style.orientation * 10;
+  static const int32_t kQuality[] = {0, 3, 4, 5};  // default, not antialiased, antialiased, ClearType
+  spec.quality = style.quality >= 0 && style.quality <= 3 ? kQuality[style.quality] : 0;
+  BM_IFont* font = BM_MakeCachedFont(spec);
+  if (!font) return nullptr;
+  FontCache::Entry entry;
+  entry.size = style.size;
+  entry.orientation = style.orientation;
+  entry.style = style.style;
+  std::memcpy(entry.face, face, sizeof entry.face);
+  entry.font = font;
+  cache.entries.push_back(entry);
+  return font;
+}
+
+namespace {
+
+uint32_t SystemTextFlags(const ITextStyle& style) {
+  uint32_t flags = BM_DT_NOCLIP;
+  if ((style.color.alpha & 0xFF) != 255) flags |= TEXT_USE_FORE_ALPHA;
+  if (style.align == 1) flags |= BM_DT_CENTER;
+  if (style.align == 2) flags |= BM_DT_RIGHT;
+  return flags;
+}
+
+}  // namespace
+
+bool IGraphics::DrawSystemText(ITextStyle* style, const char* text, const IBounds& area) {
+  if (!text || !text[0]) return true;
+  if (!style) return false;
+  BM_IFont* font = style->cachedFont ? style->cachedFont : FindOrMakeFont(*style);
+  if (!font) return false;
+  style->cachedFont = font;
+  font->SetForeColor(style->color.ToColor32());
+  int32_t rect[4] = {area.left, area.top, area.right, area.bottom};
+  font->DrawString(mBackBuffer, text, -1, rect, SystemTextFlags(*style));
+  return true;
+}
+
+bool IGraphics::MeasureSystemText(ITextStyle* style, const char* text, IBounds* area) {
+  if (!text || !text[0]) return true;
+  if (!style || !area) return false;
+  BM_IFont* font = style->cachedFont ? style->cachedFont : FindOrMakeFont(*style);
+  if (!font) return false;
+  style->cachedFont = font;
+  font->SetForeColor(style->color.ToColor32());
+  int32_t rect[4] = {0, 0, 0, 0};
+  font->DrawString(mBackBuffer, text, -1, rect, SystemTextFlags(*style) | BM_DT_CALCRECT);
+  const int32_t w = rect[2] - rect[0];
+  const int32_t h = rect[3] - rect[1];
+  if (style->align == 1) {
+    // The centre in single precision, then half the width halved toward zero.
+    area->left = static_cast<int32_t>(static_cast<float>(area->left + area->right) * 0.5f) - w / 2;
+    area->right = area->left + w;
+  } else if (style->align == 2) {
+    area->left = area->right - w;
+  } else {
+    area->right = area->left + w;
+  }
+  area->bottom = area->top + h;
+  return true;
+}
+
+// ---- mouse and keys -------------------------------------------------------------------------
+
+int IGraphics::FindControl(int x, int y, bool forMouseOver) const {
+  for (int i = ControlCount() - 1; i >= 0; --i) {
+    IControl* control = mControls[static_cast<size_t>(i)];
+    if (control->IsHidden()) continue;
+    if (control->IsGreyed() && !(forMouseOver && control->HoversWhenGreyed())) continue;
+    if (control->HitTest(x, y)) return i;
+  }
+  return -1;
+}
+
+void IGraphics::ReleaseCapture() {
+  mCapturedIndex = -1;
+  mLastDragX = -1;
+  mLastDragY = -1;
+}
+
+void IGraphics::OnMouseDown(int x, int y, const IModifiers& mods) {
+  ReleaseCapture();
+  const int index = FindControl(x, y);
+  if (index < 0) return;
+  IControl* control = mControls[static_cast<size_t>(index)];
+  mCapturedIndex = index;
+  mLastDragX = x;
+  mLastDragY = y;
+  const int paramIdx = control->ParamIdx();
+  // Hosts of plug-in interface 1 show their own menu for a parameter's control.
+  if (mPlugin && mPlugin->GetPluginApi() == 1 && mods.right && paramIdx >= 0) {
+    ReleaseCapture();
+    mPlugin->ShowHostParamMenu(paramIdx, x, y);
+    return;
+  }
+  if (mPlugin && paramIdx >= 0) mPlugin->BeginHostEdit(paramIdx);
+  control->OnMouseDown(x, y, mods);
+}
+
+void IGraphics::OnMouseUp(int x, int y, const IModifiers& mods) {
+  const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y);
+  ReleaseCapture();
+  IControl* control = GetControl(index);
+  if (!control) return;
+  control->OnMouseUp(x, y, mods);
+  const int paramIdx = control->ParamIdx();
+  if (mPlugin && paramIdx >= 0) mPlugin->EndHostEdit(paramIdx);
+}
+
+bool IGraphics::OnDoubleClick(int x, int y, const IModifiers& mods) {
+  ReleaseCapture();
+  const int index = FindControl(x, y);
+  if (index < 0) return false;
+  IControl* control = mControls[static_cast<size_t>(index)];
+  if (!control->DoubleClickAsPress()) {
+    control->OnDoubleClick(x, y, mods);
+    return false;
+  }
+  mCapturedIndex = index;
+  mLastDragX = x;
+  mLastDragY = y;
+  control->OnMouseDown(x, y, mods);
+  return true;
+}
+
+void IGraphics::OnMouseWheel(int x, int y, const IModifiers& mods, int steps) {
+  IControl* control = GetControl(mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y));
+  if (control) control->OnMouseWheel(x, y, mods, steps);
+}
+
+bool IGraphics::OnMouseOver(int x, int y, const IModifiers& mods) {
+  if (!mTrackHover) return false;
+  const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y, true);
+  IControl* control = GetControl(index);
+  if (!control) return true;
+  mLastDragX = x;
+  mLastDragY = y;
+  control->OnMouseOver(x, y, mods);
+  if (mHoverIndex >= 0 && mHoverIndex != index) {
+    if (IControl* previous = GetControl(mHoverIndex)) previous->OnMouseOut();
+  }
+  mHoverIndex = index;
+  return true;
+}
+
+void IGraphics::OnMouseOut() {
+  for (IControl* control : mControls) control->OnMouseOut();
+  mHoverIndex = -1;
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key) {
+  const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y);
+  IControl* control = GetControl(index);
+  if (!control || index == 0) return mKeyFallback ? mKeyFallback->OnKeyDown(x, y, key) : false;
+  return control->OnKeyDown(x, y, key);
+}
+
+bool IGraphics::OnMouseDrag(int x, int y, const IModifiers& mods) {
+  IControl* control = GetControl(mCapturedIndex);
+  if (!control || (x == mLastDragX && y == mLastDragY)) return false;
+  const int dX = x - mLastDragX;
+  const int dY = y - mLastDragY;
+  mLastDragX = x;
+  mLastDragY = y;
+  control->OnMouseDrag(x, y, dX, dY, mods);
+  return true;
+}
