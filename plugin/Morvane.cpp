@@ -1,9 +1,14 @@
 #include "plugin/Morvane.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
+#include "editor/IBitmapTextControl.h"
+#include "editor/IControls.h"
 #include "plugin/DenormalGuard.h"
+#include "plugin/ModuleImages.h"
+#include "plugin/OverloadLamp.h"
 #include "plugin/ValueText.h"
 
 namespace {
@@ -62,6 +67,63 @@ constexpr double kInstantMs = std::numeric_limits<double>::min();
 
 using dsp::AttRelEnvelope;
 
+// The editor's images: resource id, file name, frame count and layout. The
+// font's frames are the characters 32 to 126 side by side, the others' frames
+// are stacked.
+struct ImageDef {
+  int id;
+  const char* name;
+  int frames;
+  bool framesHorizontal;
+};
+constexpr ImageDef kBackImage = {105, "resources/img/back.png", 1, false};
+constexpr ImageDef kKnobImage = {101, "resources/img/knob.png", 100, false};
+constexpr ImageDef kSmallKnobImage = {107, "resources/img/knob_small.png", 100, false};
+constexpr ImageDef kLampImage = {102, "resources/img/redLight.png", 2, false};
+constexpr ImageDef kFontImage = {108, "resources/img/font-white.png", 95, true};
+
+// The knobs, in the order they are added: parameter, top-left corner, large
+// or small. All turn with vertical drags at gearing 4.
+struct KnobDef {
+  int param;
+  int x;
+  int y;
+  bool large;
+};
+constexpr KnobDef kKnobs[] = {
+    {Morvane::kAttack, 38, 56, true},         {Morvane::kSustain, 397, 56, true},
+    {Morvane::kAttackLink, 40, 215, false},   {Morvane::kAttackLength, 129, 215, false},
+    {Morvane::kGain, 218, 215, false},        {Morvane::kScHpf, 309, 215, false},
+    {Morvane::kSustainLink, 397, 215, false}, {Morvane::kSustainLength, 486, 215, false},
+};
+constexpr double kKnobGearing = 4.0;
+
+// The bitmap-font texts: 6 x 12 cells without spacing, several lines, from
+// the rectangle's top, centred.
+constexpr int kCharWidth = 6;
+constexpr int kCharHeight = 12;
+
+ITextStyle TextStyle() {
+  ITextStyle style;
+  std::snprintf(style.font, sizeof style.font, "%s", "Arial");
+  style.size = 12;
+  style.color = IColorValue(255, 0, 0, 0);
+  style.entryBackground = IColorValue(255, 255, 255, 255);
+  style.entryForeground = IColorValue(255, 0, 0, 0);
+  style.style = 0;
+  style.align = 1;
+  style.orientation = 0;
+  return style;
+}
+
+IBitmapTextControl* MakeText(IEffectBase* plugin, const IBounds& rect, const IBitmapRef& font, const char* text) {
+  return new IBitmapTextControl(plugin, rect, font, text, TextStyle(), kCharWidth, kCharHeight, 0, true, false);
+}
+
+IBitmapRef LoadImage(IGraphics* graphics, const ImageDef& image) {
+  return graphics->LoadImageStrip(image.id, image.name, image.frames, image.framesHorizontal);
+}
+
 AttRelEnvelope* MakeFollower(double attackMs, double releaseMs, double rate) {
   AttRelEnvelope* env = new AttRelEnvelope;
   env->setAttackMs(attackMs);
@@ -83,9 +145,21 @@ IEffectVST* CreateEffectInstance(audioMasterCallback hostCallback) { return new 
 //   6. the followers and the side-chain filter.
 // The signal path's values follow the parameters only once the host opens the
 // plug-in (every ParamChanged runs then).
-Morvane::Morvane(audioMasterCallback hostCallback) : IEffectVST(hostCallback, MorvaneConfig()) {
-  // EDITOR (2): create the graphics object (578 x 299 pixels, 25 frames per
-  // second) with the module's instance handle and load its bitmaps here.
+Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEditor)
+    : IEffectVST(hostCallback, MorvaneConfig()) {
+  // The images come from the process-wide cache: only the first instance of
+  // the process decodes them.
+  IGraphics* graphics = makeEditor ? makeEditor(this, kEditorWidth, kEditorHeight, kEditorFrameRate) : nullptr;
+  IBitmapRef knob, smallKnob, lamp, font;
+  if (graphics) {
+    RegisterModuleImages();
+    graphics->SetModule(ModuleInstance());
+    graphics->AddBackground(kBackImage.id, kBackImage.name);
+    knob = LoadImage(graphics, kKnobImage);
+    smallKnob = LoadImage(graphics, kSmallKnobImage);
+    lamp = LoadImage(graphics, kLampImage);
+    font = LoadImage(graphics, kFontImage);
+  }
 
   for (const ParamDef& def : kParamDefs) {
     IParameter* param = GetParam(def.index);
@@ -93,9 +167,23 @@ Morvane::Morvane(audioMasterCallback hostCallback) : IEffectVST(hostCallback, Mo
     param->SetShape(def.shape);
   }
 
-  // EDITOR (4): create the controls here, keep the "Attack" and "Sustain"
-  // value texts in mAttackText and mSustainText, and attach the graphics
-  // object with AttachEditor.
+  // Later controls draw over earlier ones: the value texts overlap the top
+  // rows of the large knobs.
+  if (graphics) {
+    graphics->AddControl(new MyIBitmapControl(this, lamp));
+    for (const KnobDef& k : kKnobs) {
+      graphics->AddControl(new IKnobMultiControl(this, k.x, k.y, k.param, k.large ? knob : smallKnob,
+                                                 IKnobControl::kVertical, kKnobGearing));
+    }
+    mAttackText = MakeText(this, IBounds(38, 46, 178, 60), font, "");
+    graphics->AddControl(mAttackText);
+    mSustainText = MakeText(this, IBounds(397, 46, 537, 60), font, "");
+    graphics->AddControl(mSustainText);
+    char version[32];
+    FormatVersion(GetVersion(), version, sizeof version);
+    graphics->AddControl(MakeText(this, IBounds(201, 130, 372, 150), font, version));
+    AttachEditor(graphics);
+  }
 
   FillDefaultPresets("-", 1);
 

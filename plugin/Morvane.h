@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "editor/EditorGraphics.h"
 #include "framework/vst2/IEffectVST.h"
 #include "plugin/EnvelopeFollower.h"
 #include "plugin/ShaperKernel.h"
@@ -32,7 +33,15 @@ public:
   static constexpr int32_t kVersion = 0x00010001;  // 1.0.1
   static constexpr int32_t kUniqueID = ('M' << 24) | ('v' << 16) | ('n' << 8) | 'q';
 
-  explicit Morvane(audioMasterCallback hostCallback);
+  // The editor: 578 x 299 pixels, redrawn 25 times a second.
+  static constexpr int kEditorWidth = 578;
+  static constexpr int kEditorHeight = 299;
+  static constexpr int kEditorFrameRate = 25;
+
+  // makeEditor makes the editor's graphics object: the platform's own for
+  // hosts; tests and tools may choose another (an off-screen one), or none
+  // (null: the plug-in then has no editor).
+  explicit Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEditor = MakeEditorGraphics);
   ~Morvane() override;
 
   // [any thread, instance lock held] Turns the parameter's current value into

@@ -2,9 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Resources compiled into the library: the build turns the images of a folder
+// Resources compiled into a library: the build turns the images of a folder
 // into a table (see cmake/EmbedResources.cmake) so that lookup by id works
-// without files beside the library.
+// without files beside the library. The bitmap library holds no table of its
+// own: each library or program links its tables into the lookup.
 namespace bm {
 
 struct EmbeddedResource {
@@ -21,11 +22,9 @@ struct EmbeddedResourceTable {
   EmbeddedResourceTable* mNext;  // further tables, searched in order
 };
 
-// The library's own images.
-extern EmbeddedResourceTable gLibraryImages;
-
-// Links a further table after the library's own (a test's resources, for
-// example). Call before lookups start; tables are never unlinked.
+// Links a table after those already linked; linking a table again changes
+// nothing. Lookups search the tables in the order they were linked. Call
+// before lookups that need the table start; tables are never unlinked.
 void AddEmbeddedResources(EmbeddedResourceTable* table);
 
 }  // namespace bm

@@ -5,20 +5,26 @@
 
 namespace bm {
 
+namespace {
+EmbeddedResourceTable* gFirstTable = nullptr;
+}  // namespace
+
 void AddEmbeddedResources(EmbeddedResourceTable* table) {
-  EmbeddedResourceTable* last = &gLibraryImages;
-  while (last->mNext && last != table) last = last->mNext;
-  if (last != table) {
-    table->mNext = nullptr;
-    last->mNext = table;
+  if (!table) return;
+  EmbeddedResourceTable** link = &gFirstTable;
+  while (*link) {
+    if (*link == table) return;
+    link = &(*link)->mNext;
   }
+  table->mNext = nullptr;
+  *link = table;
 }
 
-// The images belong to the library itself, so the module handle has nothing
-// to select.
+// The images belong to the libraries linked into the process, so the module
+// handle has nothing to select.
 bool FindModuleResource(BM_ModuleHandle, int32_t id, const char* type, const void** data, size_t* size) {
   if (!type) return false;
-  for (const EmbeddedResourceTable* table = &gLibraryImages; table; table = table->mNext) {
+  for (const EmbeddedResourceTable* table = gFirstTable; table; table = table->mNext) {
     for (size_t i = 0; i < table->mCount; ++i) {
       const EmbeddedResource& r = table->mEntries[i];
       if ((r.mId & 0xFFFF) == (id & 0xFFFF) && std::strcmp(r.mType, type) == 0) {

@@ -42,7 +42,7 @@ TEST(MorvaneIdentity, ANewInstanceDeclaresItselfToTheHost) {
   EXPECT_EQ(effect->numPrograms, 1);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
-  EXPECT_EQ(effect->flags, 0x1018);  // no editor attached yet
+  EXPECT_EQ(effect->flags, 0x1019);  // with the editor
 }
 
 TEST(MorvaneParameters, NamesLabelsRangesDefaultsAndShapes) {

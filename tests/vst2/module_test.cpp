@@ -149,14 +149,15 @@ TEST_F(Module, IdentityFields) {
   EXPECT_EQ(effect->numParams, kParams);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
+  // The editor: 578 x 299 pixels.
+  EXPECT_EQ(effect->flags, 0x1019);
   ERect* rect = nullptr;
-  bool hasEditor = Dispatch(effect, effEditGetRect, 0, 0, &rect) == 1;
-  EXPECT_EQ(effect->flags, hasEditor ? 0x1019 : 0x1018);
-  if (hasEditor) {
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->right, 578);
-    EXPECT_EQ(rect->bottom, 299);
-  }
+  ASSERT_EQ(Dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 299);
+  EXPECT_EQ(rect->right, 578);
   EXPECT_EQ(effect->initialDelay, 0);
   EXPECT_EQ(effect->ioRatio, 1.0f);
   EXPECT_EQ(effect->uniqueID, 0x4D766E71);
