@@ -137,7 +137,7 @@ void IEffectBase::ProcessBlockSingle(float** inputs, float** outputs, int nFrame
 
 void IEffectBase::OnEditorOpened() {}
 void IEffectBase::OnEditorClosed() {}
-void IEffectBase::ReservedHook7() {}
+void IEffectBase::UnusedHookSlot7() {}
 void IEffectBase::OnActiveChanged(bool /*active*/) { ILockGuard guard(mLock); }
 void IEffectBase::HandleMidi(const IMidiMessage* msg) {
   if (msg) SendMidi(msg);
@@ -158,7 +158,9 @@ bool IEffectBase::StateMatches(const uint8_t* data, int startPos) {
   ILockGuard guard(mLock);
   for (int i = 0; i < ParamCount(); ++i) {
     double stored = 0.0;
-    std::memcpy(&stored, data + startPos + static_cast<size_t>(i) * sizeof(double), sizeof stored);
+    // Positions count whole doubles: value i is the (startPos + i)-th double of data.
+    const size_t pos = (static_cast<size_t>(startPos) + static_cast<size_t>(i)) * sizeof(double);
+    std::memcpy(&stored, data + pos, sizeof stored);
     const float a = static_cast<float>(GetParam(i)->Value());
     const float b = static_cast<float>(stored);
     const float diff = a > b ? a - b : b - a;
@@ -168,7 +170,7 @@ bool IEffectBase::StateMatches(const uint8_t* data, int startPos) {
 }
 
 void IEffectBase::OnEditorResized() {}
-bool IEffectBase::ReservedQuery16() { return false; }
+bool IEffectBase::UnusedQuerySlot16() { return false; }
 void IEffectBase::OnHostKnown() {}
 void IEffectBase::ShowHostParamMenu(int /*paramIdx*/, int /*x*/, int /*y*/) {}
 
@@ -205,7 +207,7 @@ void IEffectBase::RefreshParamControls() {
   for (int i = 0; i < ParamCount(); ++i) mEditor->ShowParamInEditor(i, GetParam(i)->Value(), false);
 }
 
-void IEffectBase::ReservedHook38() {}
+void IEffectBase::UnusedHookSlot38() {}
 void IEffectBase::OnPresetsEdited() {}
 
 void IEffectBase::SetBlockSize(int blockSize) {

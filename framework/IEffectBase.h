@@ -77,16 +77,16 @@ public:
   virtual void ProcessBlockSingle(float** inputs, float** outputs, int nFrames);  // 4 pass-through; unused by VST2
   virtual void OnEditorOpened();                                        // 5  [ui] empty
   virtual void OnEditorClosed();                                        // 6  [ui] empty
-  virtual void ReservedHook7();                                         // 7  empty; never called
+  virtual void UnusedHookSlot7();                                       // 7  empty; see below
   virtual void OnActiveChanged(bool active);                            // 8  [ui] no-op
   virtual void HandleMidi(const IMidiMessage* msg);                     // 9  [ui] passes MIDI through
   virtual void HandleSysEx(const ISysExMessage* msg);                   // 10 [ui] empty
   virtual bool GetNoteName(int noteNumber, char* name);                 // 11 [ui] "" and false
   virtual bool SaveState(StateChunk* chunk);                            // 12 SerializeParams
   virtual int LoadState(const StateChunk* chunk, int startPos);         // 13 UnserializeParams
-  virtual bool StateMatches(const uint8_t* data, int startPos);         // 14 not called in this system
+  virtual bool StateMatches(const uint8_t* data, int startPos);         // 14 startPos in doubles; not called here
   virtual void OnEditorResized();                                       // 15 [ui] empty
-  virtual bool ReservedQuery16();                                       // 16 false; never called
+  virtual bool UnusedQuerySlot16();                                     // 16 false; see below
   virtual void OnHostKnown();                                           // 17 [ui] empty
   virtual void ShowHostParamMenu(int paramIdx, int x, int y);           // 18 [ui] empty
   virtual void SetParamFromEditor(int paramIdx, double normalizedValue);  // 19 [ui]
@@ -108,9 +108,12 @@ public:
   virtual bool SendMidi(const IMidiMessage* msg) = 0;                   // 35 adapter
   virtual bool SendSysExMessage(const ISysExMessage* msg);              // 36 false
   virtual void RefreshParamControls();                                  // 37 [any thread, instance lock held]
-  virtual void ReservedHook38();                                        // 38 empty; never called
+  virtual void UnusedHookSlot38();                                      // 38 empty; see below
   virtual void OnPresetsEdited();                                       // 39 empty
   virtual void SetBlockSize(int blockSize);                             // 40 [ui] caller holds the lock
+  // Slots 7, 16 and 38 hold no operation of this system: nothing calls them
+  // and overriding them has no effect. They keep every later operation in its
+  // slot; remove one only together with renumbering the slots above.
 
   // ---- non-virtual operations ---------------------------------------------
   int ParamCount() const { return mParams.Count(); }

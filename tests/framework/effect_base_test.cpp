@@ -4,60 +4,44 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "framework/IEffectBase.h"
 #include "framework/Trace.h"
+#include "tests/framework/LockProbe.h"
 #include "tests/framework/TestEffect.h"
 
 namespace {
 
 using morvane_test::Call;
 using morvane_test::FakeGraphics;
+using morvane_test::FinishesOrAbort;
 using morvane_test::MorvaneConfig;
 using morvane_test::TestEffect;
+using morvane_test::WaitsForLock;
 
 // ---- construction -----------------------------------------------------------
 
-TEST(EffectBase, ConstructionLikeMorvane) {
+TEST(EffectBase, ConstructionTakesTheConfigurationAndStartsNeutral) {
   TestEffect fx;
   EXPECT_EQ(fx.ParamCount(), 8);
   EXPECT_EQ(fx.PresetCount(), 1);
-  EXPECT_STREQ(fx.GetPresetName(0), "-");
   EXPECT_STREQ(fx.GetEffectName(), "Morvane");
   EXPECT_STREQ(fx.GetProductName(), "");
   EXPECT_STREQ(fx.GetMakerName(), "Bexo");
   EXPECT_EQ(fx.GetUniqueID(), 0x4D766E71);
   EXPECT_EQ(fx.GetMakerID(), 0x4D766E71);
-  EXPECT_EQ(fx.GetVersion(), 0x00010001);
   EXPECT_EQ(fx.GetVersionMajor(), 1);
   EXPECT_EQ(fx.GetVersionMinor(), 0);
   EXPECT_EQ(fx.GetVersionPatch(), 1);
-  EXPECT_EQ(fx.GetLatency(), 0);
-  EXPECT_EQ(fx.GetTailSize(), 0);
-  EXPECT_FALSE(fx.UsesChunks());
-  EXPECT_FALSE(fx.IsInstrument());
-  EXPECT_FALSE(fx.WantsMidi());
   EXPECT_EQ(fx.GetPresetIndex(), 0);
   EXPECT_EQ(fx.GetSampleRate(), 44100.0);
-  EXPECT_EQ(fx.GetBlockSize(), 1024);
   EXPECT_EQ(fx.GetEditor(), nullptr);
-  EXPECT_EQ(fx.IdentifyHost(), -1);
+  EXPECT_EQ(fx.IdentifyHost(), -1);  // not asked yet
   EXPECT_EQ(fx.GetHostVersion(), 0);
   EXPECT_EQ(fx.GetPluginApi(), 0);
-  EXPECT_EQ(fx.InputCount(), 2);
-  EXPECT_EQ(fx.OutputCount(), 2);
-  const double values[8] = {0, 0, 0, 5, 0, 0, 0, 500};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(fx.GetParam(i)->Value(), values[i]) << i;
-    EXPECT_STREQ(fx.GetParam(i)->NameForHost(), morvane_test::kMorvaneParams[i].name);
-    EXPECT_EQ(fx.GetParam(i)->Precision(), 2);
-  }
-  EXPECT_EQ(fx.GetParam(4)->Shape(), 0.09);
   EXPECT_EQ(fx.GetParam(8), nullptr);
   EXPECT_EQ(fx.GetParam(-1), nullptr);
   char version[16];
@@ -149,31 +133,29 @@ TEST(EffectBase, DestructorDeletesTheEditor) {
 
 // ---- default hooks -------------------------------------------------------------
 
-TEST(EffectBase, NeutralDefaults) {
+TEST(EffectBase, DefaultsGiveNeutralAnswers) {
   TestEffect fx;
   char name[8] = "junk";
   EXPECT_FALSE(fx.GetNoteName(60, name));
   EXPECT_STREQ(name, "");
   EXPECT_FALSE(fx.GetNoteName(60, nullptr));
   EXPECT_FALSE(fx.IsOffline());
-  EXPECT_FALSE(fx.ReservedQuery16());
+  EXPECT_FALSE(fx.UnusedQuerySlot16());
   ISysExMessage sysex;
   EXPECT_FALSE(fx.SendSysExMessage(&sysex));
   fx.SetLatency(64);
   EXPECT_EQ(fx.GetLatency(), 64);
-  fx.OnActiveChanged(true);
-  fx.OnEditorOpened();
-  fx.OnEditorClosed();
-  fx.OnEditorResized();
-  fx.OnHostKnown();
-  fx.InitForHost();
-  fx.ShowHostParamMenu(0, 1, 2);
-  fx.ReservedHook7();
-  fx.ReservedHook38();
-  fx.HandleSysEx(&sysex);
   fx.SetHostForTest(kHostReaper, 0x50201);
   EXPECT_EQ(fx.IdentifyHost(), kHostReaper);
-  EXPECT_EQ(fx.GetHostVersion(), 0x50201);
+}
+
+// The no-op defaults still take the instance lock, so a plug-in that keeps
+// them never sees a change while a block is being processed.
+TEST(EffectBase, NoOpDefaultsWaitForTheInstanceLock) {
+  TestEffect fx;
+  EXPECT_TRUE(WaitsForLock(fx.Lock(), [&] { fx.IEffectBase::Reset(); }));
+  EXPECT_TRUE(WaitsForLock(fx.Lock(), [&] { fx.IEffectBase::ParamChanged(0); }));
+  EXPECT_TRUE(WaitsForLock(fx.Lock(), [&] { fx.IEffectBase::OnActiveChanged(true); }));
 }
 
 TEST(EffectBase, MidiPassesThrough) {
@@ -210,12 +192,14 @@ public:
 
 TEST(EffectBase, ParamChangedMayTakeTheLockAgain) {
   LockingEffect fx;
-  ILockGuard held(fx.Lock());
-  fx.NotifyAllParams();
-  fx.SetParamFromEditor(1, 0.25);
-  StateChunk c;
-  fx.SaveState(&c);
-  fx.LoadState(&c, 0);  // restoring takes the lock and calls every ParamChanged
+  FinishesOrAbort("nested holds of the instance lock", [&] {
+    ILockGuard held(fx.Lock());
+    fx.NotifyAllParams();
+    fx.SetParamFromEditor(1, 0.25);
+    StateChunk c;
+    fx.SaveState(&c);
+    fx.LoadState(&c, 0);  // restoring takes the lock and calls every ParamChanged
+  });
   EXPECT_EQ(fx.CallsNamed("ParamChanged").size(), 8u + 1u + 8u);
   EXPECT_EQ(fx.GetParam(1)->Value(), -50.0);
 }
@@ -293,18 +277,21 @@ TEST(EffectBase, RefreshParamControlsShowsPlainValues) {
 
 // ---- StateMatches ------------------------------------------------------------------
 
-TEST(EffectBase, StateMatches) {
+// Positions count whole doubles: in a program chunk the header fills
+// position 0 and parameter i is the double at position 1 + i.
+TEST(EffectBase, StateMatchesReadsWholeDoublesFromItsPosition) {
   TestEffect fx;
-  double values[8] = {0, 0, 0, 5, 0, 0, 0, 500};
-  uint8_t data[8 + sizeof values];
-  std::memcpy(data + 8, values, sizeof values);
-  EXPECT_TRUE(fx.StateMatches(data, 8));
-  values[7] = 500.000001;  // equal once narrowed to float
-  std::memcpy(data + 8, values, sizeof values);
-  EXPECT_TRUE(fx.StateMatches(data, 8));
-  values[3] = 5.001;
-  std::memcpy(data + 8, values, sizeof values);
-  EXPECT_FALSE(fx.StateMatches(data, 8));
+  std::vector<uint8_t> chunk = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+  const double values[8] = {0, 0, 0, 5, 0, 0, 0, 500.000001};  // the last equal once narrowed to float
+  for (double v : values) {
+    uint8_t bytes[8];
+    std::memcpy(bytes, &v, 8);
+    chunk.insert(chunk.end(), bytes, bytes + 8);
+  }
+  EXPECT_TRUE(fx.StateMatches(chunk.data(), 1));
+  EXPECT_FALSE(fx.StateMatches(chunk.data(), 0));
+  fx.GetParam(7)->Set(501.0);
+  EXPECT_FALSE(fx.StateMatches(chunk.data(), 1));
   EXPECT_FALSE(fx.StateMatches(nullptr, 0));
 }
 
@@ -477,7 +464,11 @@ TEST(EffectBase, DisconnectedInputReadsItsScratch) {
   EXPECT_EQ(ob[0], 0.0f);
 }
 
-// Processes `total` frames in host calls of `hostBlock` frames and returns the two outputs.
+float TestInput(int channel, int i) { return channel == 0 ? std::sin(0.01f * i) : std::cos(0.03f * i); }
+
+// Processes `total` frames in host calls of `hostBlock` frames, in single
+// precision with scratch buffers of `blockSize` frames, and returns the two
+// outputs one after the other.
 std::vector<float> RunSingle(int blockSize, int hostBlock, int total, bool accumulating,
                              std::vector<int>* lengths = nullptr) {
   TestEffect fx;
@@ -485,8 +476,8 @@ std::vector<float> RunSingle(int blockSize, int hostBlock, int total, bool accum
   fx.SetBlockSize(blockSize);
   std::vector<float> in0(total), in1(total), out(2 * total, 0.25f);
   for (int i = 0; i < total; ++i) {
-    in0[i] = std::sin(0.01f * i);
-    in1[i] = std::cos(0.03f * i);
+    in0[i] = TestInput(0, i);
+    in1[i] = TestInput(1, i);
   }
   for (int start = 0; start < total; start += hostBlock) {
     const int n = std::min(hostBlock, total - start);
@@ -498,15 +489,34 @@ std::vector<float> RunSingle(int blockSize, int hostBlock, int total, bool accum
   return out;
 }
 
-TEST(EffectBase, LongSingleBlocksRunInPiecesWithIdenticalOutput) {
+// Host calls longer than the scratch buffers run in pieces, and give exactly
+// the narrowed result of one double-precision block of the widened input.
+TEST(EffectBase, LongSingleBlocksGiveTheNarrowedDoubleResult) {
+  const int total = 5000;
+  TestEffect fx;
+  fx.processing = TestEffect::Processing::kStatefulFilter;
+  std::vector<double> in0(total), in1(total), out0(total), out1(total);
+  for (int i = 0; i < total; ++i) {
+    in0[i] = TestInput(0, i);
+    in1[i] = TestInput(1, i);
+  }
+  double* ins[2] = {in0.data(), in1.data()};
+  double* outs[2] = {out0.data(), out1.data()};
+  fx.ProcessHostDouble(ins, outs, total);
+  std::vector<float> replaced(2 * total), accumulated(2 * total);
+  for (int i = 0; i < total; ++i) {
+    replaced[i] = static_cast<float>(out0[i]);
+    replaced[total + i] = static_cast<float>(out1[i]);
+    accumulated[i] = 0.25f + replaced[i];
+    accumulated[total + i] = 0.25f + replaced[total + i];
+  }
+
   for (bool accumulating : {false, true}) {
-    const std::vector<float> reference = RunSingle(5000, 5000, 5000, accumulating);
+    const std::vector<float>& expected = accumulating ? accumulated : replaced;
     std::vector<int> lengths;
-    const std::vector<float> split = RunSingle(1024, 5000, 5000, accumulating, &lengths);
-    EXPECT_EQ(split, reference) << accumulating;
+    EXPECT_EQ(RunSingle(1024, total, total, accumulating, &lengths), expected) << accumulating;
     EXPECT_EQ(lengths, (std::vector<int>{1024, 1024, 1024, 1024, 904}));
-    EXPECT_EQ(RunSingle(7, 333, 5000, accumulating), reference);
-    EXPECT_EQ(RunSingle(1, 64, 300, accumulating), RunSingle(300, 300, 300, accumulating));
+    EXPECT_EQ(RunSingle(7, 333, total, accumulating), expected) << accumulating;
   }
 }
 
@@ -621,24 +631,9 @@ TEST(EffectBase, NaNFromTheEditorChangesNothing) {
 
 // ---- the lock --------------------------------------------------------------------------
 
-TEST(EffectBase, LockIsReentrantAndExcludesOtherThreads) {
+TEST(EffectBase, LockExcludesOtherThreads) {
   TestEffect fx;
-  ILockGuard outer(fx.Lock());
-  {
-    ILockGuard inner(fx.Lock());  // same thread: no deadlock
-    fx.SetParamFromEditor(0, 0.5);
-  }
-  bool entered = false;
-  std::thread other([&] {
-    ILockGuard g(fx.Lock());
-    entered = true;
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(entered);
-  fx.Lock().Leave();  // outer still holds once: release it for the other thread
-  other.join();
-  EXPECT_TRUE(entered);
-  fx.Lock().Enter();  // balance the guard
+  EXPECT_TRUE(WaitsForLock(fx.Lock(), [&] { ILockGuard g(fx.Lock()); }));
 }
 
 TEST(Trace, TimeStampFormat) {

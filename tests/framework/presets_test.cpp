@@ -46,31 +46,7 @@ std::vector<double> Values(const TestEffect& fx) {
   return v;
 }
 
-// The adapter's program chunk on the way out: StartChunk + SaveState.
-void ProgramChunk(TestEffect& fx, StateChunk& c) {
-  StateChunk::StartChunk(c);
-  EXPECT_TRUE(fx.SaveState(&c));
-}
-
-// The adapter's bank chunk on the way out: ModifyCurrentPreset + StartChunk + SerializePresets.
-void BankChunk(TestEffect& fx, StateChunk& c) {
-  fx.ModifyCurrentPreset();
-  StateChunk::StartChunk(c);
-  EXPECT_TRUE(fx.SerializePresets(&c));
-}
-
 // ---- program state -----------------------------------------------------------------
-
-TEST(Presets, ProgramChunkIs72Bytes) {
-  TestEffect fx;
-  StateChunk c;
-  ProgramChunk(fx, c);
-  std::vector<uint8_t> want = kHeader;
-  const std::vector<uint8_t> state = DefaultState();
-  want.insert(want.end(), state.begin(), state.end());
-  ASSERT_EQ(c.Size(), 72);
-  EXPECT_EQ(Bytes(c), want);
-}
 
 TEST(Presets, SerializeParamsAppendsInIndexOrder) {
   TestEffect fx;
@@ -99,37 +75,6 @@ TEST(Presets, RestoreProgramChunk) {
   const auto changed = fx.CallsNamed("ParamChanged");
   ASSERT_EQ(changed.size(), 8u);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(changed[i].idx, i);
-}
-
-TEST(Presets, ShortProgramChunk) {
-  TestEffect fx;
-  for (int i = 0; i < 8; ++i) fx.GetParam(i)->Set(fx.GetParam(i)->Max());
-  std::vector<uint8_t> bytes = kHeader;
-  AppendDouble(&bytes, -40.0);
-  AppendDouble(&bytes, 30.0);
-  bytes.insert(bytes.end(), {1, 2, 3, 4});  // 8 + 20 bytes
-  StateChunk c;
-  FillChunk(c, bytes);
-  int pos = 0;
-  StateChunk::ReadChunkHeader(c, &pos);
-  fx.calls.clear();
-  EXPECT_EQ(fx.LoadState(&c, pos), -1);
-  // 0, 1 from the data; 2 to 0.0 limited to its range; 3 to 7 unchanged.
-  EXPECT_EQ(Values(fx), (std::vector<double>{-40, 30, 0, 20, 6, 100, 100, 750}));
-  EXPECT_EQ(fx.CallsNamed("ParamChanged").size(), 8u);
-}
-
-TEST(Presets, ProgramChunkWithoutHeaderReadsFromZero) {
-  TestEffect fx;
-  std::vector<uint8_t> bytes;
-  for (double v : {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0}) AppendDouble(&bytes, v);
-  StateChunk c;
-  FillChunk(c, bytes);
-  int pos = 0;
-  EXPECT_EQ(StateChunk::ReadChunkHeader(c, &pos), 0);
-  EXPECT_EQ(pos, 0);
-  EXPECT_EQ(fx.LoadState(&c, pos), 64);
-  EXPECT_EQ(Values(fx), (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST(Presets, UnserializeFromANegativePositionSetsNothing) {
@@ -242,18 +187,6 @@ TEST(Presets, ModifyCurrentPreset) {
 }
 
 // ---- the bank -----------------------------------------------------------------------
-
-TEST(Presets, BankIs78Bytes) {
-  TestEffect fx;
-  StateChunk c;
-  BankChunk(fx, c);
-  std::vector<uint8_t> want = kHeader;
-  want.insert(want.end(), {0x01, 0x00, 0x00, 0x00, 0x2D, 0x01});
-  const std::vector<uint8_t> state = DefaultState();
-  want.insert(want.end(), state.begin(), state.end());
-  ASSERT_EQ(c.Size(), 78);
-  EXPECT_EQ(Bytes(c), want);
-}
 
 TEST(Presets, BankWithBlankPreset) {
   TestEffect fx(MorvaneConfig("1-1 2-2", 2));
