@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ struct RecordingHost {
   VstIntPtr processEventsAnswer = 1;
   bool hasTime = false;            // audioMasterGetTime answers &time
   VstTimeInfo time{};
+  // Called with each request after it is recorded, as a host reacting to it would.
+  std::function<void(VstInt32 opcode, VstInt32 index, float opt)> onCall;
 
   void Clear() {
     calls.clear();
@@ -56,6 +59,7 @@ struct RecordingHost {
 
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     calls.push_back({opcode, index, value, opt});
+    if (onCall) onCall(opcode, index, opt);
     switch (opcode) {
       case audioMasterGetProductString:
         // Hosts fill at most kVstMaxProductStrLen bytes.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/framework/LockProbe.h"
 
 namespace {
 
@@ -41,6 +42,24 @@ TEST(EntryPoints, ConstructionIsSerialisedAcrossThreads) {
       e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     }
   }
+  dlclose(library);
+}
+
+// A plug-in that cannot be made gives the host null from both entry points,
+// and the construction lock is free again for the next instantiation on any
+// thread.
+TEST(EntryPoints, FailedConstructionAnswersNull) {
+  void* library = dlopen(MORVANE_REFUSING_PROBE_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
+  auto oldEntry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "main"));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(oldEntry, nullptr);
+  AEffect* made[2] = {reinterpret_cast<AEffect*>(1), reinterpret_cast<AEffect*>(1)};
+  std::thread([&] { made[0] = entry(nullptr); }).join();
+  morvane_test::FinishesOrAbort("an entry point after a failed construction", [&] { made[1] = oldEntry(nullptr); });
+  EXPECT_EQ(made[0], nullptr);
+  EXPECT_EQ(made[1], nullptr);
   dlclose(library);
 }
 
