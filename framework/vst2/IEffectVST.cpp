@@ -609,8 +609,11 @@ VstIntPtr IEffectVST::DoSetChunk(bool oneProgram, VstIntPtr size, const void* da
 
 VstIntPtr IEffectVST::DoProcessEvents(const VstEvents* events) {
   if (!events) return 0;
+  // The list holds numEvents pointers, past the two its record declares: they
+  // are reached through a pointer to the first, not the declared array.
+  VstEvent* const* list = events->events;
   for (int i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = list[i];
     if (!event) continue;
     if (event->type == kVstMidiType) {
       const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
