@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need.
+# Installs the Debian packages the build, the tests and the demo need
+# (install-deps.sh fuzz: those of the fuzz targets as well).
 # Quiet and idempotent: apt-get runs only when something is missing.
 set -euo pipefail
 
@@ -21,6 +22,8 @@ packages=(
   g++-multilib qemu-user
   libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386
 )
+# With the argument fuzz, also what scripts/fuzz.sh needs: Clang and its libFuzzer runtime.
+if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do
