@@ -31,8 +31,6 @@ TEST(ValueText, NeverExceedsFifteenCharacters) {
   EXPECT_EQ(Text(-1e300).size(), 15u);
 }
 
-TEST(ValueText, ShowValueTextWithoutAControlDoesNothing) { ShowValueText(50.0, nullptr); }
-
 TEST(ValueText, SameValueTwiceChangesTheTextAndMarksDirtyOnce) {
   IBitmapTextControl control;
   control.MarkDrawn();
