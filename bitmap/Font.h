@@ -31,6 +31,10 @@ constexpr uint32_t BM_DT_NOPREFIX = 0x800;
 constexpr uint32_t TEXT_USE_FORE_ALPHA = 0x40000000;  // weight x the text colour's alpha / 255; glyph cache only
 constexpr uint32_t TEXT_NO_NATIVE = 0x80000000;       // glyph cache only
 
+// The QueryExtension code (the characters Y, U, V, x) by which a bitmap that
+// answers non-zero asks for text through the glyph cache only.
+constexpr int32_t BM_EXT_CACHED_TEXT_ONLY = 0x59555678;
+
 // The font interface the editor draws and measures text through. Colours are
 // BM_Color32 values. Fonts have no locks: [ui] thread only.
 class BM_IFont {

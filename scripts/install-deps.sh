@@ -10,6 +10,8 @@ packages=(
   libpng-dev zlib1g-dev
   libsndfile1-dev
   libfreetype-dev libfontconfig-dev
+  # The sans face the editor's system text falls back to where Verdana is absent.
+  fonts-dejavu-core
   # The typeface of the editor's labels, for scripts/make-images.sh.
   fonts-inter
   # Third-party Linux VST2 plug-ins that the command-line host is tested against.

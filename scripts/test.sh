@@ -16,6 +16,7 @@ echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_WERROR=ON \
   -DMORVANE_SANITIZE=ON -DMORVANE_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
 
 echo "== all test runs passed"
