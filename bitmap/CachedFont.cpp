@@ -191,10 +191,19 @@ struct GlyphBlock {
   int w, h;
 };
 
+}  // namespace
+
+namespace bm {
+// The channels a glyph is drawn with (part of a font's per-string target).
 struct GlyphColours {
   int r, g, b;     // text colour
   int er, eg, eb;  // effect colour
 };
+}  // namespace bm
+
+namespace {
+
+using bm::GlyphColours;
 
 // One loop per style and blend mode, each built from that mode's operator,
 // with an alpha source value of 255:
@@ -463,45 +472,69 @@ void BM_CachedFont::RenderGlyph(uint16_t character) {
 
 // ---- Drawing ----
 
-bool BM_CachedFont::DrawGlyph(BM_IBitmap* bitmap, uint16_t character, int32_t x, int32_t y, const int32_t* clipRect) {
-  const GlyphEntry* glyph = FindGlyph(character, false);
-  return glyph && DrawMask(bitmap, *glyph, x, y, clipRect);
+// Where and how one string's glyphs are drawn: the bitmap's pixels and the
+// clip (inside the bitmap), fetched once per string, and the font's drawing
+// settings.
+struct BM_CachedFont::Target {
+  BM_IBitmap* bitmap = nullptr;
+  BM_Color32* bits = nullptr;
+  int64_t height = 0, span = 0;
+  bool flipped = false;
+  int64_t left = 0, top = 0, right = 0, bottom = 0;
+  int mode = 0;
+  bm::GlyphColours colours = {};
+};
+
+bool BM_CachedFont::PrepareTarget(BM_IBitmap* bitmap, const int32_t* clipRect, Target* t) const {
+  if (!bitmap || !clipRect) return false;
+  const int64_t bw = bitmap->GetWidth(), bh = bitmap->GetHeight();
+  t->bitmap = bitmap;
+  t->bits = bitmap->GetBits();
+  t->height = bh;
+  t->span = bitmap->GetRowSpan();
+  if (!t->bits || t->span < bw) return false;
+  t->flipped = bitmap->IsFlipped();
+  // Never outside the bitmap, whatever clip the caller gives.
+  t->left = std::max<int64_t>(clipRect[0], 0);
+  t->top = std::max<int64_t>(clipRect[1], 0);
+  t->right = std::min<int64_t>(clipRect[2], bw);
+  t->bottom = std::min<int64_t>(clipRect[3], bh);
+  t->mode = mCombineMode & ~BM_BLEND_SOURCE_ALPHA;
+  t->colours = {static_cast<int>((mForeColor >> 16) & 0xFF),   static_cast<int>((mForeColor >> 8) & 0xFF),
+                static_cast<int>(mForeColor & 0xFF),           static_cast<int>((mEffectColor >> 16) & 0xFF),
+                static_cast<int>((mEffectColor >> 8) & 0xFF), static_cast<int>(mEffectColor & 0xFF)};
+  return true;
 }
 
-bool BM_CachedFont::DrawMask(BM_IBitmap* bitmap, const GlyphEntry& glyph, int64_t x, int64_t y,
-                             const int32_t* clipRect) {
-  const uint8_t* mask = MaskOf(glyph);
-  if (!mask || !bitmap || !clipRect) return false;
-  const int64_t bw = bitmap->GetWidth(), bh = bitmap->GetHeight();
-  // Never outside the bitmap, whatever clip the caller gives.
-  const int64_t cl = std::max<int64_t>(clipRect[0], 0), ct = std::max<int64_t>(clipRect[1], 0);
-  const int64_t cr = std::min<int64_t>(clipRect[2], bw), cb = std::min<int64_t>(clipRect[3], bh);
-  if (x >= cr || y >= cb || cl >= x + glyph.mWidth || ct >= y + glyph.mHeight) return false;
-  const int64_t sx = std::max<int64_t>(cl - x, 0), sy = std::max<int64_t>(ct - y, 0);
-  const int64_t ex = std::min<int64_t>(glyph.mWidth, cr - x), ey = std::min<int64_t>(glyph.mHeight, cb - y);
-  if (ex <= sx || ey <= sy) return false;
-  BM_Color32* bits = bitmap->GetBits();
-  const int64_t span = bitmap->GetRowSpan();
-  if (!bits || span < bw) return false;
+bool BM_CachedFont::DrawGlyph(BM_IBitmap* bitmap, uint16_t character, int32_t x, int32_t y, const int32_t* clipRect) {
+  const GlyphEntry* glyph = FindGlyph(character, false);
+  Target target;
+  return glyph && PrepareTarget(bitmap, clipRect, &target) && DrawMask(target, *glyph, x, y);
+}
 
-  const int mode = mCombineMode & ~BM_BLEND_SOURCE_ALPHA;
+bool BM_CachedFont::DrawMask(const Target& t, const GlyphEntry& glyph, int64_t x, int64_t y) {
+  const uint8_t* mask = MaskOf(glyph);
+  if (!mask) return false;
+  if (x >= t.right || y >= t.bottom || t.left >= x + glyph.mWidth || t.top >= y + glyph.mHeight) return false;
+  const int64_t sx = std::max<int64_t>(t.left - x, 0), sy = std::max<int64_t>(t.top - y, 0);
+  const int64_t ex = std::min<int64_t>(glyph.mWidth, t.right - x), ey = std::min<int64_t>(glyph.mHeight, t.bottom - y);
+  if (ex <= sx || ey <= sy) return false;
+
+  const int mode = t.mode;
   const int32_t cellX = static_cast<int32_t>(x + sx), cellY = static_cast<int32_t>(y + sy);
   const int32_t cellW = static_cast<int32_t>(ex - sx), cellH = static_cast<int32_t>(ey - sy);
-  if (mBackMode == 2) BM_FillArea(bitmap, cellX, cellY, cellW, cellH, mBackColor, mAlpha, mode);
+  if (mBackMode == 2) BM_FillArea(t.bitmap, cellX, cellY, cellW, cellH, mBackColor, mAlpha, mode);
 
   GlyphBlock k;
-  const bool flipped = bitmap->IsFlipped();
-  const int64_t firstRow = flipped ? bh - 1 - cellY : cellY;
-  k.dst = reinterpret_cast<uint8_t*>(bits + static_cast<ptrdiff_t>(firstRow * span + cellX));
-  k.dstStep = static_cast<ptrdiff_t>((flipped ? -span : span) * 4);
+  const int64_t firstRow = t.flipped ? t.height - 1 - cellY : cellY;
+  k.dst = reinterpret_cast<uint8_t*>(t.bits + static_cast<ptrdiff_t>(firstRow * t.span + cellX));
+  k.dstStep = static_cast<ptrdiff_t>((t.flipped ? -t.span : t.span) * 4);
   k.mask = mask + static_cast<ptrdiff_t>(sy * glyph.mWidth + sx);
   k.maskStep = glyph.mWidth;
   k.w = cellW;
   k.h = cellH;
 
-  const GlyphColours c = {static_cast<int>((mForeColor >> 16) & 0xFF),   static_cast<int>((mForeColor >> 8) & 0xFF),
-                          static_cast<int>(mForeColor & 0xFF),           static_cast<int>((mEffectColor >> 16) & 0xFF),
-                          static_cast<int>((mEffectColor >> 8) & 0xFF), static_cast<int>(mEffectColor & 0xFF)};
+  const GlyphColours& c = t.colours;
   int W = bm::IntegerWeight(mAlpha);
   if (mFlags & (FONT_SHADOW | FONT_OUTLINE | FONT_MONO)) {
     // An effect mask drawn in the mono style would lose its effect colour;
@@ -632,6 +665,8 @@ int32_t BM_CachedFont::DrawCached(BM_IBitmap* bitmap, const char* text, int32_t 
     return 0;
   }
 
+  Target target;
+  const bool drawable = PrepareTarget(bitmap, clip, &target);
   const int64_t lineStep = static_cast<int64_t>(mLineHeight) + mLineSpacing;
   int64_t x = startX, y = startY, lowest = startY, rightmost = startX;
   Utf8Walk walk(text, byteCount);
@@ -655,7 +690,7 @@ int32_t BM_CachedFont::DrawCached(BM_IBitmap* bitmap, const char* text, int32_t 
     const GlyphEntry* g = FindGlyph(c, true);
     if (!g || !MaskOf(*g)) continue;
     if (upward) y -= g->mHeight;
-    const bool drawn = DrawMask(bitmap, *g, x, y, clip);
+    const bool drawn = drawable && DrawMask(target, *g, x, y);
     if (vertical) {
       y += upward ? g->mHeight - g->mAdvance : g->mAdvance;
       if (drawn) rightmost = std::max(rightmost, x + g->mWidth);

@@ -73,7 +73,9 @@ private:
   GlyphEntry* FindHighGlyph(uint16_t character);
   void RenderGlyph(uint16_t character);
   const uint8_t* MaskOf(const GlyphEntry& glyph) const;
-  bool DrawMask(BM_IBitmap* bitmap, const GlyphEntry& glyph, int64_t x, int64_t y, const int32_t* clipRect);
+  struct Target;
+  bool PrepareTarget(BM_IBitmap* bitmap, const int32_t* clipRect, Target* target) const;
+  bool DrawMask(const Target& target, const GlyphEntry& glyph, int64_t x, int64_t y);
 
   BM_Color32 mForeColor = 0;
   BM_Color32 mBackColor = 0xFFFFFFFF;
