@@ -11,6 +11,7 @@
 # rim click in a small room; 8 s, stereo, 44.1 kHz), written next to the
 # results. The WAV files go to DIR (default out/demo, or $MORVANE_DEMO_OUT);
 # the script ends with one line per file: peak and RMS level in dBFS.
+# It also draws the editor with the linked-stereo settings into DIR/editor.png.
 set -euo pipefail
 
 usage() { awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; }
@@ -45,16 +46,18 @@ bash scripts/install-deps.sh
 
 build=build/demo
 mkdir -p "$build"
-echo "demo: building Morvane.so and morvane-host in $build (log: $build/build.log)"
+echo "demo: building Morvane.so, morvane-host and morvane-render in $build (log: $build/build.log)"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=OFF -DMORVANE_BENCH=OFF &&
-       cmake --build "$build" -j"$(nproc)" --target Morvane morvane-host; } >"$build/build.log" 2>&1; then
+       cmake --build "$build" -j"$(nproc)" --target Morvane morvane-host morvane-render; } >"$build/build.log" 2>&1; then
   tail -n 30 "$build/build.log" >&2
   echo "demo: the build failed; the full log is $build/build.log" >&2
   exit 1
 fi
 host="$build/tools/morvane-host/morvane-host"
+render="$build/tools/morvane-render/morvane-render"
 plugin="$(find "$build" -name Morvane.so -type f -print -quit)"
-[ -x "$host" ] && [ -n "$plugin" ] || { echo "demo: the build produced no morvane-host or Morvane.so" >&2; exit 1; }
+[ -x "$host" ] && [ -x "$render" ] && [ -n "$plugin" ] ||
+  { echo "demo: the build produced no morvane-host, morvane-render or Morvane.so" >&2; exit 1; }
 
 if [ -n "$input" ]; then
   stem="$(basename "${input%.*}")"
@@ -83,5 +86,6 @@ run attack-cut    --set "Attack=-100"
 run sustain-cut   --set "Sustain=-100"
 run linked-stereo --set "Attack=60" --set "Attack Link=100" --set "Sustain=-50" --set "Sustain Link=100"
 
-echo "demo: the WAV files are in $out"
+"$render" "$out/editor.png" --set "Attack=60" --set "Attack Link=100" --set "Sustain=-50" --set "Sustain Link=100"
+echo "demo: the WAV files and editor.png are in $out"
 "$host" stats "${files[@]}"
