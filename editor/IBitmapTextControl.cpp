@@ -1,5 +1,6 @@
 #include "editor/IBitmapTextControl.h"
 
+#include <atomic>
 #include <cstring>
 
 IBitmapTextControl::IBitmapTextControl() : IControl(nullptr, IBounds()) {}
@@ -35,9 +36,15 @@ void IBitmapTextControl::ShowText(const char* text) {
   MarkDirty(false);
   const int size = static_cast<int>(std::strlen(text)) + 1;
   // A buffer that cannot grow keeps the old text; the control is still redrawn.
-  if (char* dest = static_cast<char*>(mCaptionText.Resize(size))) {
-    if (mCaptionText.Size() == size) std::memcpy(dest, text, static_cast<size_t>(size));
-  }
+  char* dest = static_cast<char*>(mCaptionText.Resize(size));
+  if (!dest || mCaptionText.Size() != size) return;
+  // The editor may be drawing the text while a host thread replaces it. The
+  // new end is stored first, so a reader meets a NUL within the new length
+  // at whatever moment it reads (the processors this runs on keep stores in
+  // order; the fence keeps the compiler from moving them).
+  dest[size - 1] = '\0';
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  std::memcpy(dest, text, static_cast<size_t>(size - 1));
 }
 
 const char* IBitmapTextControl::GetText() const {
