@@ -1,0 +1,64 @@
+// editor_reference OUTPUT [PNG]: the Linux side of the test host's editor
+// check. Runs the same session on Morvane built into this program with the
+// off-screen editor, makes the same knob gesture through the graphics core,
+// and writes what the editor shows (HostRound.h's pixel file; a PNG too when
+// asked), for the Windows host to compare its window with.
+#include <cstdio>
+
+#include "editor/offscreen/IGraphicsOffscreen.h"
+#include "plugin/Morvane.h"
+#include "tests/host/HostRound.h"
+
+using namespace hosttest;
+
+int main(int argc, char** argv) {
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: editor_reference OUTPUT [PNG]\n");
+    return 2;
+  }
+  Morvane plug(&RecordingHost, IGraphicsOffscreen::Make);
+  AEffect* effect = plug.GetAEffect();
+  AEffect* twin = (new Morvane(&RecordingHost, IGraphicsOffscreen::Make))->GetAEffect();
+  std::string what;
+  const bool ran = RunRound(effect, twin, &what);
+  twin->dispatcher(twin, effClose, 0, 0, nullptr, 0.0f);  // deletes it
+  if (!ran) {
+    std::fprintf(stderr, "editor_reference: the session failed: %s\n", what.c_str());
+    return 1;
+  }
+  auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
+  if (!graphics || effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
+    std::fprintf(stderr, "editor_reference: the editor cannot be opened\n");
+    return 1;
+  }
+  graphics->Tick();
+  IModifiers left;
+  left.left = true;
+  graphics->OnMouseDown(kGesture.x, kGesture.y, left);
+  graphics->OnMouseDrag(kGesture.x, kGesture.y + kGesture.dy, left);
+  graphics->OnMouseUp(kGesture.x, kGesture.y + kGesture.dy, IModifiers());
+  graphics->Tick();
+  graphics->Tick();
+
+  BM_MemBitmap& screen = graphics->Screen();
+  Pixels pixels;
+  pixels.width = screen.GetWidth();
+  pixels.height = screen.GetHeight();
+  pixels.bgr.resize(static_cast<size_t>(pixels.width) * pixels.height * 3);
+  for (int y = 0; y < pixels.height; ++y) {
+    const int row = screen.IsFlipped() ? pixels.height - 1 - y : y;
+    const BM_Color32* from = screen.GetBits() + static_cast<size_t>(row) * screen.GetRowSpan();
+    for (int x = 0; x < pixels.width; ++x) {
+      unsigned char* to = &pixels.bgr[(static_cast<size_t>(y) * pixels.width + x) * 3];
+      to[0] = static_cast<unsigned char>(from[x]);
+      to[1] = static_cast<unsigned char>(from[x] >> 8);
+      to[2] = static_cast<unsigned char>(from[x] >> 16);
+    }
+  }
+  if (!WritePixels(pixels, argv[1]) || (argc == 3 && !WritePngFile(&screen, argv[2]))) {
+    std::fprintf(stderr, "editor_reference: cannot write the output\n");
+    return 1;
+  }
+  effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+  return 0;
+}
