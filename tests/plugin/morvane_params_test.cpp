@@ -29,6 +29,18 @@ TEST(MorvaneIdentity, ConfigurationBehindTheRecord) {
   EXPECT_STREQ(plug->GetPresetName(0), "-");
 }
 
+// The editor finds the images in the plug-in library's resources through the
+// module handle the library's initialisation entry recorded.
+TEST(MorvaneIdentity, TheEditorGetsTheRecordedModuleHandle) {
+  void* const before = ModuleInstance();
+  int module = 0;
+  RecordModuleInstance(&module);
+  Morvane plug(nullptr);
+  RecordModuleInstance(before);
+  ASSERT_NE(plug.GetEditor(), nullptr);
+  EXPECT_EQ(plug.GetEditor()->GetModule(), &module);
+}
+
 TEST(MorvaneParameters, NamesLabelsRangesDefaultsAndShapes) {
   Morvane plug(nullptr);
   struct Row {

@@ -1075,19 +1075,6 @@ TEST(AdapterWithoutHost, HostCallsAnswerNothing) {
   Dispatch(effect, effClose);
 }
 
-// The library's initialisation entry records the module's handle on every
-// call; the last one recorded is the one the editor and image loader get.
-TEST(AdapterWithoutHost, ModuleInstanceIsTheLastOneRecorded) {
-  void* const before = ModuleInstance();
-  int first = 0, second = 0;
-  RecordModuleInstance(&first);
-  EXPECT_EQ(ModuleInstance(), &first);
-  RecordModuleInstance(&second);
-  EXPECT_EQ(ModuleInstance(), &second);
-  RecordModuleInstance(before);
-  EXPECT_EQ(ModuleInstance(), before);
-}
-
 TEST(AdapterWithoutHost, RecordWithoutObjectIsIgnored) {
   TestEffect plug(nullptr);
   AEffect copy = *plug.GetAEffect();
