@@ -433,19 +433,6 @@ TEST(EffectBase, SingleBindingWidensIntoScratch) {
   EXPECT_EQ(ob[2], 3.0f);
 }
 
-TEST(EffectBase, AccumulatingAddsToTheHostOutput) {
-  TestEffect fx;
-  float a[2] = {0.5f, 0.25f}, b[2] = {1, 2};
-  float oa[2] = {1, 1}, ob[2] = {10, 20};
-  float* ins[2] = {a, b};
-  float* outs[2] = {oa, ob};
-  fx.ProcessHostSingle(ins, outs, 2, true);
-  EXPECT_EQ(oa[0], 1.5f);
-  EXPECT_EQ(oa[1], 1.25f);
-  EXPECT_EQ(ob[0], 11.0f);
-  EXPECT_EQ(ob[1], 22.0f);
-}
-
 TEST(EffectBase, DisconnectedInputReadsItsScratch) {
   TestEffect fx;
   // A block while connected leaves the widened samples in the scratch buffer.

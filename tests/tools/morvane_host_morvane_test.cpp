@@ -1,7 +1,8 @@
 // Morvane.so in morvane-host: what a user running files through the plug-in
 // gets. At the defaults the sound passes unchanged; the settings shape it in
-// the expected direction; the result does not depend on the block size or
-// the precision; and a saved state gives back the same sound.
+// the expected direction; and a saved state gives back the same sound. (That
+// block sizes and precisions do not change the result is the plug-in's own
+// test; the host's use of each entry is tested with the probe plug-in.)
 #include <cmath>
 #include <string>
 #include <vector>
@@ -37,24 +38,6 @@ class MorvaneHostTest : public ::testing::Test {
   }
 };
 
-TEST(MorvaneInfoTest, ShowsIdentityAndTheEightParameters) {
-  RunResult r = RunHost({"info", MORVANE_PLUGIN});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_CONTAINS(r.out, "Effect name  Morvane\n");
-  EXPECT_CONTAINS(r.out, "Vendor       Bexo\n");
-  EXPECT_CONTAINS(r.out, "Unique id    'Mvnq' (0x4D766E71)\n");
-  EXPECT_CONTAINS(r.out, "Version      10001 (vendor version 10001)\n");
-  EXPECT_CONTAINS(r.out, "Inputs       2\nOutputs      2\n");
-  EXPECT_CONTAINS(r.out, "Parameters   8\n");
-  const char* names[] = {"Attack",       "Sustain", "Attack Link",  "Attack Length",
-                         "Gain",         "SC HPF",  "Sustain Link", "Sustain Length"};
-  for (int i = 0; i < 8; ++i) {
-    char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "  %3d  %-24s ", i, names[i]);
-    EXPECT_CONTAINS(r.out, prefix);
-  }
-}
-
 TEST_F(MorvaneHostTest, DefaultsLeaveMonoAndStereoUnchanged) {
   EXPECT_LE(MaxDifference(ReadAudio(stereo), Run(stereo, {}, "stereo-out.wav")), 1e-7);
   Audio monoOut = Run(mono, {}, "mono-out.wav");
@@ -86,22 +69,6 @@ TEST_F(MorvaneHostTest, StateRoundTripGivesTheSameSound) {
   const Audio again = Run(stereo, {"--state", state}, "again.wav");
   EXPECT_EQ(MaxDifference(first, again), 0.0);
   EXPECT_GT(MaxDifference(first, ReadAudio(stereo)), 1e-3);
-}
-
-TEST_F(MorvaneHostTest, BlockSizeAndPrecisionDoNotChangeTheResult) {
-  const std::vector<std::string> settings{"--set", "Attack=60", "--set", "Sustain=-50", "--set", "Attack Link=50"};
-  auto with = [&](std::vector<std::string> more) {
-    std::vector<std::string> all = settings;
-    all.insert(all.end(), more.begin(), more.end());
-    return all;
-  };
-  const Audio reference = Run(stereo, settings, "reference.wav");
-  EXPECT_LE(MaxDifference(reference, Run(stereo, with({"--block", "7"}), "block7.wav")), 1e-7);
-  EXPECT_LE(MaxDifference(reference, Run(stereo, with({"--block", "1"}), "block1.wav")), 1e-7);
-  EXPECT_LE(MaxDifference(reference, Run(stereo, with({"--precision", "single"}), "single.wav")), 1e-6);
-  EXPECT_LE(MaxDifference(reference, Run(stereo, with({"--precision", "accumulate", "--block", "300"}), "acc.wav")),
-            1e-6);
-  EXPECT_LE(MaxDifference(ReadAudio(mono), Run(mono, {"--precision", "accumulate"}, "mono-acc.wav")), 1e-7);
 }
 
 }  // namespace

@@ -362,15 +362,6 @@ TEST_F(Module, ChunkPointerStaysValidUntilTheNextChunkCall) {
   EXPECT_EQ(std::memcmp(bank, kHeader, 8), 0);
 }
 
-TEST_F(Module, SetChunkRefusesSizesItCannotHold) {
-  std::vector<unsigned char> small = Concat(kHeaderBytes, Doubles({1.0, 2.0}));
-  for (VstIntPtr size : {VstIntPtr(-8), VstIntPtr(0x7FFFFFFF)}) {
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, size, small.data()), 0);
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 0, size, small.data()), 0);
-  }
-  EXPECT_EQ(Values(effect), std::vector<double>(kDefaults, kDefaults + kParams));
-}
-
 TEST_F(Module, ProgramNameAndSwitching) {
   char name[] = "Punchy";
   effect->setParameter(effect, 0, 1.0f);
