@@ -131,39 +131,46 @@ inline void CheckState(AEffect* e) {
   }
 }
 
-// A sawtooth-like test signal in [-1, 1], different per channel.
-inline double Wave(int channel, size_t i) { return (static_cast<int>((i * 7 + channel * 3) % 17) - 8) / 8.0; }
-
-// Runs n frames of a test signal through one of the processing entries
-// (0 replacing, 1 accumulating, 2 double), with two channels each way and
-// the buffers allocated to their exact length.
-inline void Process(AEffect* e, int kind, int n, float amplitude) {
-  const size_t frames = n > 0 ? static_cast<size_t>(n) : 1;
-  if (kind == 2) {
-    std::unique_ptr<double[]> in[2], out[2];
-    double* ins[2];
-    double* outs[2];
+// Two channels of a sawtooth-like test signal in [-amplitude, amplitude].
+struct Signal {
+  std::vector<double> channel[2];
+  Signal(size_t frames, double amplitude) {
     for (int c = 0; c < 2; ++c) {
-      in[c].reset(new double[frames]);
-      out[c].reset(new double[frames]);
-      for (size_t i = 0; i < frames; ++i) in[c][i] = amplitude * Wave(c, i);
-      ins[c] = in[c].get();
-      outs[c] = out[c].get();
+      channel[c].resize(frames);
+      for (size_t i = 0; i < frames; ++i) {
+        channel[c][i] = amplitude * (static_cast<int>((i * 7 + c * 3) % 17) - 8) / 8.0;
+      }
     }
-    e->processDoubleReplacing(e, ins, outs, n);
-    return;
   }
-  std::unique_ptr<float[]> in[2], out[2];
-  float* ins[2];
-  float* outs[2];
+};
+
+// Runs n frames of the signal (at least max(n, 1) frames long) through one of
+// the processing entries (0 replacing, 1 accumulating, 2 double), with two
+// channels each way and the buffers allocated to their exact length.
+inline void Process(AEffect* e, int kind, int n, const Signal& signal) {
+  const size_t frames = n > 0 ? static_cast<size_t>(n) : 1;
+  std::unique_ptr<double[]> din[2], dout[2];
+  std::unique_ptr<float[]> fin[2], fout[2];
+  double* dins[2];
+  double* douts[2];
+  float* fins[2];
+  float* fouts[2];
   for (int c = 0; c < 2; ++c) {
-    in[c].reset(new float[frames]);
-    out[c].reset(new float[frames]());
-    for (size_t i = 0; i < frames; ++i) in[c][i] = amplitude * static_cast<float>(Wave(c, i));
-    ins[c] = in[c].get();
-    outs[c] = out[c].get();
+    din[c].reset(new double[frames]);
+    dout[c].reset(new double[frames]());
+    fin[c].reset(new float[frames]);
+    fout[c].reset(new float[frames]());
+    for (size_t i = 0; i < frames; ++i) fin[c][i] = static_cast<float>(din[c][i] = signal.channel[c][i]);
+    dins[c] = din[c].get();
+    douts[c] = dout[c].get();
+    fins[c] = fin[c].get();
+    fouts[c] = fout[c].get();
   }
-  (kind == 0 ? e->processReplacing : e->process)(e, ins, outs, n);
+  if (kind == 2) {
+    e->processDoubleReplacing(e, dins, douts, n);
+  } else {
+    (kind == 0 ? e->processReplacing : e->process)(e, fins, fouts, n);
+  }
 }
 
 }  // namespace fuzz

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const VstIntPtr answer = fuzz::Call(e, effSetChunk, choice & 1, static_cast<VstIntPtr>(n), chunk.get());
   if (answer != 0 && answer != 1) std::abort();
   fuzz::CheckState(e);
-  fuzz::Process(e, 0, 256, 0.5f);
+  fuzz::Process(e, 0, 256, fuzz::Signal(256, 0.5));
   fuzz::Call(e, effClose);
   return 0;
 }

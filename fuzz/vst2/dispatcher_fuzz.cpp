@@ -209,7 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AEffect* e = fuzz::MakePlugin(in.U8());
   HandedOut handed[2];
   for (int calls = 0; calls < 64 && !in.Empty(); ++calls) OneCall(e, in, handed);
-  for (int kind = 0; kind < 3; ++kind) fuzz::Process(e, kind, 1500, 0.5f);
+  const fuzz::Signal signal(1500, 0.5);
+  for (int kind = 0; kind < 3; ++kind) fuzz::Process(e, kind, 1500, signal);
   fuzz::CheckState(e);
   fuzz::Call(e, effClose);
   return 0;

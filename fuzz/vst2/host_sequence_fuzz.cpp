@@ -34,38 +34,9 @@ void Block(AEffect* e, fuzz::Reader& in, int kind) {
   const int n = lengthChoice < 0xFF00 ? lengthChoice % 6000 : -static_cast<int>(lengthChoice & 0xFF);
   const size_t frames = n > 0 ? static_cast<size_t>(n) : 1;
   const int odd = in.U8() % 4;
-  std::vector<double> signal[2];
-  for (int c = 0; c < 2; ++c) {
-    signal[c].resize(frames);
-    for (size_t i = 0; i < frames; ++i) signal[c][i] = amplitude * fuzz::Wave(c, i);
-  }
-  for (int k = 0; k < odd; ++k) signal[in.U8() & 1][in.U16() % frames] = kOdd[in.U8() % 6];
-
-  std::unique_ptr<double[]> din[2], dout[2];
-  std::unique_ptr<float[]> fin[2], fout[2];
-  double* dins[2];
-  double* douts[2];
-  float* fins[2];
-  float* fouts[2];
-  for (int c = 0; c < 2; ++c) {
-    din[c].reset(new double[frames]);
-    dout[c].reset(new double[frames]());
-    fin[c].reset(new float[frames]);
-    fout[c].reset(new float[frames]());
-    for (size_t i = 0; i < frames; ++i) {
-      din[c][i] = signal[c][i];
-      fin[c][i] = static_cast<float>(signal[c][i]);
-    }
-    dins[c] = din[c].get();
-    douts[c] = dout[c].get();
-    fins[c] = fin[c].get();
-    fouts[c] = fout[c].get();
-  }
-  if (kind == 2) {
-    e->processDoubleReplacing(e, dins, douts, n);
-  } else {
-    (kind == 0 ? e->processReplacing : e->process)(e, fins, fouts, n);
-  }
+  fuzz::Signal signal(frames, amplitude);
+  for (int k = 0; k < odd; ++k) signal.channel[in.U8() & 1][in.U16() % frames] = kOdd[in.U8() % 6];
+  fuzz::Process(e, kind, n, signal);
 }
 
 void Arrangements(AEffect* e, fuzz::Reader& in) {

@@ -210,6 +210,7 @@ TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
   editor->shown.clear();
   plug->changed.clear();
   plug->changedValues.clear();
+  host.Clear();
 
   effect->setParameter(effect, 0, 0.75f);
   ASSERT_EQ(editor->shown.size(), 1u);
@@ -221,6 +222,7 @@ TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
   EXPECT_EQ(plug->changed, std::vector<int>{0});
   EXPECT_EQ(plug->changedValues, std::vector<double>{50.0});  // and notified after
   EXPECT_FLOAT_EQ(effect->getParameter(effect, 0), 0.75f);
+  EXPECT_TRUE(host.calls.empty());  // the host is not told of its own change
 
   // Out-of-range indices and values that are not numbers change nothing.
   effect->setParameter(effect, -1, 0.5f);
@@ -232,6 +234,9 @@ TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
   EXPECT_EQ(editor->shown.size(), 1u);
   EXPECT_EQ(effect->getParameter(effect, -1), 0.0f);
   EXPECT_EQ(effect->getParameter(effect, 4), 0.0f);
+
+  effect->setParameter(effect, 0, 7.0f);  // limited to [0, 1]
+  EXPECT_DOUBLE_EQ(Value(0), 100.0);
 }
 
 TEST_F(Adapter, EditorGesturesAndAutomationReachTheHost) {
@@ -985,17 +990,19 @@ TEST_F(Adapter, PinFlagsPairChannelsFromTheFirst) {
   const struct {
     const char* channelIO;
     std::vector<VstInt32> flags;
-  } cases[] = {{"3-3", {3, 1, 1}}, {"4-4", {3, 1, 3, 1}}};
+  } cases[] = {{"1-1 2-2", {3, 1}}, {"3-3", {3, 1, 1}}, {"4-4", {3, 1, 3, 1}}};
   for (const auto& c : cases) {
     Remake(TestOptions{c.channelIO, false, false});
     for (VstInt32 op : {effGetInputProperties, effGetOutputProperties}) {
       const std::string kind = op == effGetInputProperties ? "Input " : "Output ";
       for (int i = 0; i < static_cast<int>(c.flags.size()); ++i) {
         VstPinProperties pin;
-        std::memset(&pin, 0, sizeof(pin));
+        std::memset(&pin, 0x5A, sizeof(pin));
         EXPECT_EQ(Dispatch(effect, op, i, 0, &pin), 1);
         EXPECT_EQ(pin.flags, c.flags[i]) << c.channelIO << " pin " << i;
         EXPECT_EQ(pin.label, kind + std::to_string(i + 1));
+        EXPECT_EQ(pin.arrangementType, 0x5A5A5A5A);  // no other field is written
+        EXPECT_EQ(pin.shortLabel[0], 0x5A);
       }
       VstPinProperties beyond;
       EXPECT_EQ(Dispatch(effect, op, static_cast<VstInt32>(c.flags.size()), 0, &beyond), 0);

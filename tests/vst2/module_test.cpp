@@ -362,45 +362,7 @@ TEST_F(Module, ChunkPointerStaysValidUntilTheNextChunkCall) {
   EXPECT_EQ(std::memcmp(bank, kHeader, 8), 0);
 }
 
-TEST_F(Module, ProgramNameAndSwitching) {
-  char name[] = "Punchy";
-  effect->setParameter(effect, 0, 1.0f);
-  EXPECT_EQ(Dispatch(effect, effSetProgramName, 0, 0, name), 0);
-  EXPECT_EQ(Text(effect, effGetProgramName), "Punchy");
-  // Switching (to the same program) keeps the current values: they are stored first.
-  Dispatch(effect, effSetProgram, 0, 0);
-  EXPECT_EQ(Values(effect)[0], 100.0);
-}
-
-// ---- parameters from the host ----------------------------------------------------------------
-
-TEST_F(Module, SetAndGetParameterUseNormalisedValues) {
-  effect->setParameter(effect, 0, 0.75f);
-  EXPECT_FLOAT_EQ(effect->getParameter(effect, 0), 0.75f);
-  EXPECT_EQ(Values(effect)[0], 50.0);
-  effect->setParameter(effect, 0, 7.0f);  // limited to [0, 1]
-  EXPECT_EQ(Values(effect)[0], 100.0);
-  effect->setParameter(effect, 0, std::nanf(""));
-  EXPECT_EQ(Values(effect)[0], 100.0);
-  EXPECT_TRUE(host.calls.empty());
-}
-
-// ---- pins, capabilities, speakers ---------------------------------------------------------------
-
-TEST_F(Module, PinProperties) {
-  for (VstInt32 op : {effGetInputProperties, effGetOutputProperties}) {
-    std::string kind = op == effGetInputProperties ? "Input" : "Output";
-    for (int i = 0; i < 2; ++i) {
-      VstPinProperties pin;
-      std::memset(&pin, 0x5A, sizeof(pin));
-      EXPECT_EQ(Dispatch(effect, op, i, 0, &pin), 1);
-      EXPECT_EQ(pin.flags, i == 0 ? 3 : 1);
-      EXPECT_EQ(std::string(pin.label), kind + " " + std::to_string(i + 1));
-      EXPECT_EQ(pin.arrangementType, 0x5A5A5A5A);  // no other field is written
-      EXPECT_EQ(pin.shortLabel[0], 0x5A);
-    }
-  }
-}
+// ---- capabilities ---------------------------------------------------------------
 
 TEST_F(Module, Capabilities) {
   struct Case {
