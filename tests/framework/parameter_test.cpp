@@ -170,6 +170,8 @@ TEST(Parameter, FormatNormalizedIsLimitedToTheRange) {
   DefineAttack(p);
   EXPECT_EQ(Format(p, 1.5, true), "100.00");
   EXPECT_EQ(Format(p, -0.5, true), "-100.00");
+  EXPECT_EQ(Format(p, std::numeric_limits<double>::infinity(), true), "100.00");
+  EXPECT_EQ(Format(p, -std::numeric_limits<double>::infinity(), true), "-100.00");
   p.SetShape(0.09);
   EXPECT_EQ(Format(p, -0.5, true), "-100.00");  // not a NaN power
 }

@@ -331,19 +331,11 @@ TEST_F(Adapter, VendorSpecificParameterQueries) {
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 9, text, 0.5f), 0xBEEF);  // unknown parameter: no text
   EXPECT_STREQ(text, "kept");
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, nullptr, 0.5f), 0);
-  // A host told 0xBEEF reads a text: normalised values beyond [0, 1], infinities
-  // included, are limited to it, and even a NaN gets one.
-  std::strcpy(text, "kept");
-  EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, text, INFINITY), 0xBEEF);
-  EXPECT_STREQ(text, "100.00");
-  EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, text, -INFINITY), 0xBEEF);
-  EXPECT_STREQ(text, "-100.00");
-  EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, text, 2.0f), 0xBEEF);
-  EXPECT_STREQ(text, "100.00");
+  // A host told 0xBEEF reads a text, even for a NaN (the texts of values
+  // outside [0, 1] are the parameter's own test).
   std::strcpy(text, "kept");
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 7, 0, text, NAN), 0xBEEF);
   EXPECT_STRNE(text, "kept");
-  EXPECT_LT(std::strlen(text), sizeof(text));
 
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 8, 0), 0);       // continuous
   EXPECT_EQ(Dispatch(effect, effVendorSpecific, 8, 1), 0xBEEF);  // stepped
