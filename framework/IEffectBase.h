@@ -112,8 +112,8 @@ public:
   virtual void OnPresetsEdited();                                       // 39 empty
   virtual void SetBlockSize(int blockSize);                             // 40 [ui] caller holds the lock
   // Slots 7, 16 and 38 hold no operation of this system: nothing calls them
-  // and overriding them has no effect. They keep every later operation in its
-  // slot; remove one only together with renumbering the slots above.
+  // and overriding them has no effect. They keep the operations after them in
+  // their slots; removing one renumbers every later slot.
 
   // ---- non-virtual operations ---------------------------------------------
   int ParamCount() const { return mParams.Count(); }

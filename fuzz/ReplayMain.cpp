@@ -1,8 +1,9 @@
 // Runs a fuzz entry without a fuzzing engine: every file named on the command
 // line is fed to it as it is, and then in a fixed number of mutated copies
-// (bytes overwritten, the block cut short; -mutations=N sets how many), from a
-// fixed seed so that a failure can be replayed. Used where the compiler has no libFuzzer, and by
-// the test suite as a quick smoke run under the sanitizers.
+// (bytes overwritten, the block cut short; -mutations=N sets how many), from
+// a fixed seed so that a failure can be replayed. Used where the compiler has
+// no libFuzzer, and by the test suite as a quick smoke run under the
+// sanitizers.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # fuzz.sh [minutes]: builds the libFuzzer targets with Clang under the address
 # and undefined-behaviour sanitizers, then runs each for that many minutes
-# (default 1; 0 runs each for ten seconds), one after the other. Each keeps its corpus in
-# build/fuzz/corpus/<target>, grown from the committed seeds; a failing input
-# is saved as build/fuzz/crashes/<target>-crash-... and the script exits
-# non-zero. Prints per target the executions and the coverage gained.
+# (default 1; 0 runs each for ten seconds), one after the other. Each keeps
+# its corpus in build/fuzz/corpus/<target>, grown from the committed seeds; a
+# failing input is saved as build/fuzz/crashes/<target>-crash-... and the
+# script exits non-zero. Prints per target the executions and the coverage
+# gained.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-1}
