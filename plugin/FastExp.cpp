@@ -1,103 +1,50 @@
 #include "plugin/FastExp.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "common/CpuFeatures.h"
-#include "plugin/Simd.h"
+#include "plugin/FastExpVector.h"
 
 namespace dsp {
+
+const double kExp2Sixtyfourths[64] = {
+    0x1.0000000000000p+0, 0x1.02c9a3e778061p+0, 0x1.059b0d3158574p+0, 0x1.0874518759bc8p+0,
+    0x1.0b5586cf9890fp+0, 0x1.0e3ec32d3d1a2p+0, 0x1.11301d0125b51p+0, 0x1.1429aaea92de0p+0,
+    0x1.172b83c7d517bp+0, 0x1.1a35beb6fcb75p+0, 0x1.1d4873168b9aap+0, 0x1.2063b88628cd6p+0,
+    0x1.2387a6e756238p+0, 0x1.26b4565e27cddp+0, 0x1.29e9df51fdee1p+0, 0x1.2d285a6e4030bp+0,
+    0x1.306fe0a31b715p+0, 0x1.33c08b26416ffp+0, 0x1.371a7373aa9cbp+0, 0x1.3a7db34e59ff7p+0,
+    0x1.3dea64c123422p+0, 0x1.4160a21f72e2ap+0, 0x1.44e086061892dp+0, 0x1.486a2b5c13cd0p+0,
+    0x1.4bfdad5362a27p+0, 0x1.4f9b2769d2ca7p+0, 0x1.5342b569d4f82p+0, 0x1.56f4736b527dap+0,
+    0x1.5ab07dd485429p+0, 0x1.5e76f15ad2148p+0, 0x1.6247eb03a5585p+0, 0x1.6623882552225p+0,
+    0x1.6a09e667f3bcdp+0, 0x1.6dfb23c651a2fp+0, 0x1.71f75e8ec5f74p+0, 0x1.75feb564267c9p+0,
+    0x1.7a11473eb0187p+0, 0x1.7e2f336cf4e62p+0, 0x1.82589994cce13p+0, 0x1.868d99b4492edp+0,
+    0x1.8ace5422aa0dbp+0, 0x1.8f1ae99157736p+0, 0x1.93737b0cdc5e5p+0, 0x1.97d829fde4e50p+0,
+    0x1.9c49182a3f090p+0, 0x1.a0c667b5de565p+0, 0x1.a5503b23e255dp+0, 0x1.a9e6b5579fdbfp+0,
+    0x1.ae89f995ad3adp+0, 0x1.b33a2b84f15fbp+0, 0x1.b7f76f2fb5e47p+0, 0x1.bcc1e904bc1d2p+0,
+    0x1.c199bdd85529cp+0, 0x1.c67f12e57d14bp+0, 0x1.cb720dcef9069p+0, 0x1.d072d4a07897cp+0,
+    0x1.d5818dcfba487p+0, 0x1.da9e603db3285p+0, 0x1.dfc97337b9b5fp+0, 0x1.e502ee78b3ff6p+0,
+    0x1.ea4afa2a490dap+0, 0x1.efa1bee615a27p+0, 0x1.f50765b6e4540p+0, 0x1.fa7c1819e90d8p+0,
+};
+
 namespace {
 
-constexpr double kLog2e = 1.4426950408889634;
-// ln 2 in two parts; the high part has 21 trailing zero bits, so n * kLn2Hi is
-// exact for |n| < 2^21.
-constexpr double kLn2Hi = 6.93147180369123816490e-01;
-constexpr double kLn2Lo = 1.90821492927058770002e-10;
-// Adding 1.5 * 2^52 rounds to an integer (round to nearest) and leaves that
-// integer in the low bits of the sum.
-constexpr double kRoundShift = 6755399441055744.0;
-// Beyond these the result is +inf or 0 anyway; inside them the power of two
-// splits into two normal factors.
-constexpr double kMaxArg = 710.0;
-constexpr double kMinArg = -746.0;
-
-template <class V, class VI>
-MORVANE_INLINE V Select(const VI& mask, const V& a, const V& b) {
-  return (V)((mask & (VI)a) | (~mask & (VI)b));
-}
-
-// 2^k for integer-valued k in [-1022, 1023]: (k + 1023) << 52, with k taken
-// from the low bits of k + kRoundShift.
-template <class V, class VI>
-MORVANE_INLINE V Pow2(const V& k) {
-  const VI bits = (VI)(k + kRoundShift);
-  return (V)((bits + 1023) << 52);
-}
-
-// exp(x) = 2^n * exp(r), n = round(x / ln 2), |r| <= ln 2 / 2; exp(r) by its
-// Taylor series to r^12 (truncation below 2e-16 relative). 2^n is applied as
-// two factors 2^n1 * 2^n2 so that neither leaves the normal range.
-template <class V, class VI>
-MORVANE_INLINE V ExpV(const V& in) {
-  V x = in;
-  x = Select<V, VI>(x < kMinArg, Splat<V>(kMinArg), x);
-  x = Select<V, VI>(x > kMaxArg, Splat<V>(kMaxArg), x);
-  const V n = (x * kLog2e + kRoundShift) - kRoundShift;
-  const V r = (x - n * kLn2Hi) - n * kLn2Lo;
-  // Estrin's scheme: the polynomial with a short dependency chain.
-  const V r2 = r * r;
-  const V r4 = r2 * r2;
-  const V r8 = r4 * r4;
-  const V q0 = 1.0 + r;
-  const V q1 = (1.0 / 2.0) + (1.0 / 6.0) * r;
-  const V q2 = (1.0 / 24.0) + (1.0 / 120.0) * r;
-  const V q3 = (1.0 / 720.0) + (1.0 / 5040.0) * r;
-  const V q4 = (1.0 / 40320.0) + (1.0 / 362880.0) * r;
-  const V q5 = (1.0 / 3628800.0) + (1.0 / 39916800.0) * r;
-  const V s0 = q0 + q1 * r2;
-  const V s1 = q2 + q3 * r2;
-  const V s2 = q4 + q5 * r2;
-  const V t0 = s0 + s1 * r4;
-  const V t1 = s2 + (1.0 / 479001600.0) * r4;
-  const V p = t0 + t1 * r8;
-  const V n1 = (n * 0.5 + kRoundShift) - kRoundShift;
-  const V n2 = n - n1;
-  return (p * Pow2<V, VI>(n1)) * Pow2<V, VI>(n2);
-}
-
-template <class V, class VI>
+// Out of place: copied first, then in place, so in and out may be the same.
+template <class V, class VU>
 MORVANE_INLINE void ExpArrayBody(const double* in, double* out, int n) {
-  constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(double));
-  int i = 0;
-  for (; i + kLanes <= n; i += kLanes) {
-    V x;
-    std::memcpy(&x, in + i, sizeof x);
-    const V y = ExpV<V, VI>(x);
-    std::memcpy(out + i, &y, sizeof y);
-  }
-  if (i < n) {
-    double tmp[kLanes] = {};
-    const size_t rest = sizeof(double) * static_cast<size_t>(n - i);
-    std::memcpy(tmp, in + i, rest);
-    V x;
-    std::memcpy(&x, tmp, sizeof x);
-    const V y = ExpV<V, VI>(x);
-    std::memcpy(tmp, &y, sizeof y);
-    std::memcpy(out + i, tmp, rest);
-  }
+  if (out != in && n > 0) std::memmove(out, in, sizeof(double) * static_cast<size_t>(n));
+  ExpInPlace<V, VU>(out, n);
 }
 
-void ExpArrayGeneric(const double* in, double* out, int n) { ExpArrayBody<V4d, V4i>(in, out, n); }
+void ExpArrayGeneric(const double* in, double* out, int n) { ExpArrayBody<V2d, V2u>(in, out, n); }
 
 #if defined(__x86_64__) || defined(__i386__)
 // The same code in 256-bit or 512-bit registers on processors that have them.
 __attribute__((target("avx2"))) void ExpArrayAvx2(const double* in, double* out, int n) {
-  ExpArrayBody<V4d, V4i>(in, out, n);
+  ExpArrayBody<V4d, V4u>(in, out, n);
 }
 
 __attribute__((target("avx512f"))) void ExpArrayAvx512(const double* in, double* out, int n) {
-  ExpArrayBody<V8d, V8i>(in, out, n);
+  ExpArrayBody<V8d, V8u>(in, out, n);
 }
 #endif
 

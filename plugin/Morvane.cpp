@@ -311,10 +311,7 @@ void Morvane::ProcessBlock(double** inputs, double** outputs, int nFrames) {
   block.peakR = &mPeakR;
   block.lampValue = &mLampValue;
   block.peaksCleared = &mPeaksCleared;
-  block.detection = mDetection;
-  block.absInput = mAbsInput;
-  block.attackTerm = mAttackTerm;
-  block.sustainTerm = mSustainTerm;
+  block.scratch = &mScratch;
 
   block.inL = inputs[0];
   block.inR = inputs[1];

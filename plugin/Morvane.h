@@ -96,10 +96,5 @@ private:
   static_assert(std::atomic<double>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
                 "the audio thread takes no lock but the instance lock");
 
-  // Scratch of the block processing, of fixed size whatever the block's
-  // length, so nothing is allocated while processing.
-  alignas(64) double mDetection[dsp::kShaperRingSize];
-  alignas(64) double mAbsInput[dsp::kShaperRingSize];
-  alignas(64) double mAttackTerm[dsp::kShaperTermSize];
-  alignas(64) double mSustainTerm[dsp::kShaperTermSize];
+  dsp::ShaperScratch mScratch;  // working storage of ProcessBlock
 };

@@ -6,6 +6,7 @@
 #include "common/CpuFeatures.h"
 #include "plugin/EnvelopeFollower.h"
 #include "plugin/FastExp.h"
+#include "plugin/FastExpVector.h"
 #include "plugin/Simd.h"
 
 namespace dsp {
@@ -43,302 +44,416 @@ MORVANE_INLINE V2d FiniteOrZero(const V2d& x) {
   return x - x == zero ? x : zero;
 }
 
-// Everything the three stages keep from frame to frame, in locals of the
-// loop so that the compiler keeps them in registers.
-struct Pipeline {
+// Four values side by side: {left, right} of two quantities. With 256-bit
+// registers one V4d; without them a pair of V2d, since compilers split the
+// comparisons of wider vectors into scalar branches. Every operation below
+// works within the halves, so both forms compute the same lanes the same way.
+struct Pair {
+  V2d lo, hi;
+};
+
+MORVANE_INLINE Pair operator+(const Pair& a, const Pair& b) { return {a.lo + b.lo, a.hi + b.hi}; }
+MORVANE_INLINE Pair operator-(const Pair& a, const Pair& b) { return {a.lo - b.lo, a.hi - b.hi}; }
+MORVANE_INLINE Pair operator*(const Pair& a, const Pair& b) { return {a.lo * b.lo, a.hi * b.hi}; }
+
+template <class Q>
+MORVANE_INLINE Q Join(const V2d& lo, const V2d& hi);
+template <>
+MORVANE_INLINE V4d Join<V4d>(const V2d& lo, const V2d& hi) {
+  return __builtin_shufflevector(lo, hi, 0, 1, 2, 3);
+}
+template <>
+MORVANE_INLINE Pair Join<Pair>(const V2d& lo, const V2d& hi) {
+  return {lo, hi};
+}
+
+MORVANE_INLINE V2d Lo(const V4d& q) { return __builtin_shufflevector(q, q, 0, 1); }
+MORVANE_INLINE V2d Hi(const V4d& q) { return __builtin_shufflevector(q, q, 2, 3); }
+MORVANE_INLINE V2d Lo(const Pair& q) { return q.lo; }
+MORVANE_INLINE V2d Hi(const Pair& q) { return q.hi; }
+
+template <class Q>
+MORVANE_INLINE Q Splat4(double lo, double hi) {
+  return Join<Q>(V2d{lo, lo}, V2d{hi, hi});
+}
+
+MORVANE_INLINE V2d Follow(const V2d& s, const V2d& x, const V2d& attack, const V2d& release) {
+  return AttRelEnvelope::Follow(s, x, attack, release);
+}
+MORVANE_INLINE V4d Follow(const V4d& s, const V4d& x, const V4d& attack, const V4d& release) {
+  return AttRelEnvelope::Follow(s, x, attack, release);
+}
+MORVANE_INLINE Pair Follow(const Pair& s, const Pair& x, const Pair& attack, const Pair& release) {
+  return {Follow(s.lo, x.lo, attack.lo, release.lo), Follow(s.hi, x.hi, attack.hi, release.hi)};
+}
+
+// Per half: {L, R} -> {max, max} with max = R > L ? R : L.
+MORVANE_INLINE V2d LargerOfPair(const V2d& v) {
+  const V2d larger = Max(__builtin_shufflevector(v, v, 1, 0), v);
+  return __builtin_shufflevector(larger, larger, 0, 0);
+}
+MORVANE_INLINE V4d LargerOfPairs(const V4d& v) {
+  const V4d larger = Max(__builtin_shufflevector(v, v, 1, 0, 3, 2), v);
+  return __builtin_shufflevector(larger, larger, 0, 0, 2, 2);
+}
+MORVANE_INLINE Pair LargerOfPairs(const Pair& v) { return {LargerOfPair(v.lo), LargerOfPair(v.hi)}; }
+
+// v < 0 ? 0 : v
+MORVANE_INLINE V4d FloorAtZero(const V4d& v) { return Max(Opaque(V4d{}), v); }
+MORVANE_INLINE Pair FloorAtZero(const Pair& v) {
+  const V2d zero = Opaque(V2d{});
+  return {Max(zero, v.lo), Max(zero, v.hi)};
+}
+
+// Everything that stays the same for the whole block. The followers run four
+// at a time: "leading" holds the fast and the long-tail followers, "trailing"
+// the slow and the short-tail ones, each as {left, right, left, right}, so
+// that leading - trailing is {attack L, attack R, sustain L, sustain R}.
+template <class Q>
+struct Constants {
+  Q leadingAttack, leadingRelease;
+  Q trailingAttack, trailingRelease;
+  V2d levelAttack, levelRelease;
+  // Linking: each amount becomes ownShare x itself + largerShare x the larger
+  // of the two channels' amounts; {1 - a, 1 - a, 1 - b, 1 - b} and
+  // {a, a, b, b}, and for the levels 1 - a and a.
+  Q ownShare, largerShare;
+  V2d levelOwnShare, levelLargerShare;
+  // Amount to exponent of e: dB per unit of amount x ln(10) / 20, attack in
+  // lanes 0 and 1, sustain in lanes 2 and 3.
+  Q exponentPerAmount;
+  V2d cutGain, cutRest;  // the cutting attack's g = 10^(attackDb / 20) and 1 - g
+  V2d outputGain;
+  double overloadAttack, overloadRelease;
+};
+
+// The states carried from frame to frame, in locals of Run so that the
+// compiler keeps them in registers.
+template <class Q>
+struct States {
   SidechainFilter filter;
-  V8d wave;     // the filter's stages 1..6 in lanes 0..5, when it runs as a wavefront
-  V8d smoothing8;  // the filter's smoothing factor in every lane
-  int nSamples;  // samples in the block, left and right counted apart
-  V4d a4;  // fast L, R, slow L, R (fed with the squares)
-  V4d b4;  // short tail L, R, long tail L, R (fed with the signed detection samples)
+  Q leading, trailing;
   V2d level;
   V2d peak;  // held output peaks, L and R
   double overload;
-
-  V4d attA, relA, attB, relB;
-  V2d attLevel, relLevel;
-  V4d keep, link;  // 1 - a, a for the attack lanes; 1 - b, b for the sustain lanes
-  V2d keepLevel, linkLevel;
-  V4d db;
-  V2d gainCut, oneMinusGainCut;  // the cut branch's gain, the same for every frame
-  V2d outputGain;
-  double overloadAttack, overloadRelease;
-
-  const double* inL;
-  const double* inR;
-  double* outL;
-  double* outR;
-  double* detection;
-  double* absInput;
-  std::atomic<double>* peakL;
-  std::atomic<double>* peakR;
-  std::atomic<double>* lampValue;
-  std::atomic<bool>* peaksCleared;
 };
 
-// Stage 1: the side-chain filter for frame j.
+// The ring entry of frame j: its detection samples L and R, then its absolute
+// inputs L and R for the level followers.
+MORVANE_INLINE double* RingEntry(double* ring, int j) { return ring + 4 * (j & (kShaperRingFrames - 1)); }
+
+// The side-chain filter in any mode, one sample after the other.
 template <int kMode>
-MORVANE_INLINE void FilterFrame(Pipeline& p, int j) {
-  const V2d x = FiniteOrZero(V2d{p.inL[j], p.inR[j]});
-  const double dL = p.filter.stepAs<kMode>(x[0]);
-  const double dR = p.filter.stepAs<kMode>(x[1]);
-  const int slot = 2 * (j & (kShaperRingFrames - 1));
-  p.detection[slot] = dL;
-  p.detection[slot + 1] = dR;
-  Store(p.absInput + slot, Abs(x));
-}
+class PlainDetector {
+public:
+  PlainDetector(SidechainFilter& filter, double* ring, int) : mFilter(filter), mRing(ring) {}
 
-// The high-pass filter as a wavefront over the stages, for processors with
-// 512-bit registers: lane k holds stage k + 1, and step t feeds sample t (the
-// block's samples counted left, right, left, ...) into lane 0 while lane k
-// works on sample t - k, whose stage-k output lane k - 1 made in step t - 1.
-// Each lane performs exactly the stage update of the scalar filter, on the
-// same values in the same order, so the results are identical; one vector
-// operation does the work of six scalar ones. Steps whose lanes would reach
-// before the block's first sample or past its last leave those lanes alone,
-// so between blocks the lanes hold the stages as the scalar filter would.
-MORVANE_INLINE void WaveStep(Pipeline& p, int t, double x) {
-  const V8d in = __builtin_shufflevector(p.wave, V8d{} + x, 8, 0, 1, 2, 3, 4, 5, 6);
-  const V8d next = (in - p.wave) * p.smoothing8 + p.wave;
-  const int last = p.nSamples - 1;
-  if (t >= 5 && t <= last) {
-    p.wave = next;
-  } else {
-    const int lo = t - last > 0 ? t - last : 0;
-    const int hi = t < 5 ? t : 5;
-    const V8i lane{0, 1, 2, 3, 4, 5, 6, 7};
-    p.wave = ((lane >= lo) & (lane <= hi)) ? next : p.wave;
+  MORVANE_INLINE void Frame(int j, const V2d& x) {
+    double* entry = RingEntry(mRing, j);
+    if (kMode >= 0) {
+      entry[0] = mFilter.stepAs<kMode>(x[0]);
+      entry[1] = mFilter.stepAs<kMode>(x[1]);
+    } else {
+      entry[0] = mFilter.step(x[0]);
+      entry[1] = mFilter.step(x[1]);
+    }
+    Store(entry + 2, Abs(x));
   }
-  // Lane 5 now holds stage 6's output for sample t - 5; its slot holds that
-  // sample's input, and high-pass detection is input minus stage 6.
-  const int u = t - 5;
-  if (u >= 0 && u <= last) {
-    const int slot = 2 * ((u >> 1) & (kShaperRingFrames - 1)) + (u & 1);
-    p.detection[slot] = p.detection[slot] - p.wave[5];
+  MORVANE_INLINE void FullFrame(int j, const V2d& x) { Frame(j, x); }
+  MORVANE_INLINE void Finish() {}
+
+private:
+  SidechainFilter& mFilter;
+  double* mRing;
+};
+
+// The high-pass filter with its stages skewed in time, over the block's
+// samples t = 0, 1, ... (left and right of each frame in turn). Step t feeds
+// sample t into stage 1 while stage k works on sample t - (k - 1), with the
+// value stage k - 1 made for that sample in step t - 1. Each update is the one
+// of SidechainFilter::step on the same values, so the results are the same;
+// but the six updates of a step do not wait for one another, and the chain of
+// dependent operations from one step to the next is one update long, where
+// sample after sample it is six. Step t stores sample t in its ring slot, and
+// step t + 5, when stage 6 has taken that sample, makes the slot the detection
+// sample x - y6. The first five steps of a block leave alone the stages that
+// would reach back before its first sample, and five steps after its last
+// sample finish the samples still in the stages, so that between blocks the
+// stages hold what the plain filter's hold.
+class SkewedHighPass {
+public:
+  SkewedHighPass(SidechainFilter& filter, double* ring, int nFrames)
+      : mFilter(filter),
+        mRing(ring),
+        mSamples(2 * nFrames),
+        mSmoothing(filter.smoothing),
+        s1(filter.stage1),
+        s2(filter.stage2),
+        s3(filter.stage3),
+        s4(filter.stage4),
+        s5(filter.stage5),
+        s6(filter.stage6) {}
+
+  // Frame j, any j.
+  MORVANE_INLINE void Frame(int j, const V2d& x) {
+    if (2 * j >= 5 && 2 * j + 1 < mSamples) return FullFrame(j, x);
+    Store(RingEntry(mRing, j) + 2, Abs(x));
+    PartialStep(2 * j, x[0]);
+    PartialStep(2 * j + 1, x[1]);
   }
-}
 
-template <bool kWave, int kMode>
-MORVANE_INLINE void DetectFrame(Pipeline& p, int j) {
-  if (!kWave || kMode != SidechainFilter::kHighPass) return FilterFrame<kMode>(p, j);
-  const V2d x = FiniteOrZero(V2d{p.inL[j], p.inR[j]});
-  const int slot = 2 * (j & (kShaperRingFrames - 1));
-  Store(p.detection + slot, x);
-  Store(p.absInput + slot, Abs(x));
-  WaveStep(p, 2 * j, x[0]);
-  WaveStep(p, 2 * j + 1, x[1]);
-  if (2 * j + 1 == p.nSamples - 1) {
-    // The block's last frame: finish its samples in the upper stages.
-    for (int t = p.nSamples; t < p.nSamples + 5; ++t) WaveStep(p, t, 0.0);
+  // Frame j with j >= 3: all stages at work in both steps.
+  MORVANE_INLINE void FullFrame(int j, const V2d& x) {
+    double* entry = RingEntry(mRing, j);
+    Store(entry + 2, Abs(x));
+    Step(x[0], entry, RingEntry(mRing, j - 3) + 1);  // sample 2j - 5: right of frame j - 3
+    Step(x[1], entry + 1, RingEntry(mRing, j - 2));  // sample 2j - 4: left of frame j - 2
   }
-}
 
-// Stage 2: followers, amounts and linking for frame j. Leaves for both
-// channels the attack term (the exponent of the attack gain, or the linked
-// level when "Attack" cuts) and the exponent of the sustain gain.
-template <bool kBoost>
-MORVANE_INLINE void FollowFrame(Pipeline& p, int j, double* attackTerm, double* sustainTerm) {
-  using Env = AttRelEnvelope;
-  const int slot = 2 * (j & (kShaperRingFrames - 1));
-  const V2d d = Load<V2d>(p.detection + slot);
-  const V2d sq = d * d;
-  p.a4 = Env::Follow(p.a4, __builtin_shufflevector(sq, sq, 0, 1, 0, 1), p.attA, p.relA);
-  p.b4 = Env::Follow(p.b4, __builtin_shufflevector(d, d, 0, 1, 0, 1), p.attB, p.relB);
-  p.level = Env::Follow(p.level, Load<V2d>(p.absInput + slot), p.attLevel, p.relLevel);
+  // After the block's last frame.
+  MORVANE_INLINE void Finish() {
+    for (int t = mSamples; t < mSamples + 5; ++t) PartialStep(t, 0.0);
+    mFilter.stage1 = s1;
+    mFilter.stage2 = s2;
+    mFilter.stage3 = s3;
+    mFilter.stage4 = s4;
+    mFilter.stage5 = s5;
+    mFilter.stage6 = s6;
+  }
 
-  // attack = fast - slow, sustain = long tail - short tail, floored at 0.
-  const V4d zero{};
-  V4d amt = __builtin_shufflevector(p.a4, p.b4, 0, 1, 6, 7) - __builtin_shufflevector(p.a4, p.b4, 2, 3, 4, 5);
-  amt = amt < zero ? zero : amt;
-  // Lane 0: attMax = R > L ? R : L; lane 2: susMax likewise.
-  const V4d swapped = __builtin_shufflevector(amt, amt, 1, 0, 3, 2);
-  const V4d maxima = swapped > amt ? swapped : amt;
-  amt = p.keep * amt + p.link * __builtin_shufflevector(maxima, maxima, 0, 0, 2, 2);
+private:
+  MORVANE_INLINE double Update(double in, double stage) const { return (in - stage) * mSmoothing + stage; }
 
-  const V4d exponents = (amt * p.db) * kLn10Over20;
+  MORVANE_INLINE void Step(double x, double* slot, double* done) {
+    const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
+    s1 = Update(x, o1);
+    s2 = Update(o1, o2);
+    s3 = Update(o2, o3);
+    s4 = Update(o3, o4);
+    s5 = Update(o4, o5);
+    s6 = Update(o5, o6);
+    *slot = x;
+    *done = *done - s6;
+  }
+
+  // Step t with only the stages whose sample lies within the block.
+  MORVANE_INLINE void PartialStep(int t, double x) {
+    auto active = [this, t](int stage) { return t - (stage - 1) >= 0 && t - (stage - 1) < mSamples; };
+    const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
+    if (active(1)) s1 = Update(x, o1);
+    if (active(2)) s2 = Update(o1, o2);
+    if (active(3)) s3 = Update(o2, o3);
+    if (active(4)) s4 = Update(o3, o4);
+    if (active(5)) s5 = Update(o4, o5);
+    if (active(6)) s6 = Update(o5, o6);
+    if (t < mSamples) RingEntry(mRing, t >> 1)[t & 1] = x;
+    if (t >= 5 && t - 5 < mSamples) {
+      double* done = RingEntry(mRing, (t - 5) >> 1) + ((t - 5) & 1);
+      *done = *done - s6;
+    }
+  }
+
+  SidechainFilter& mFilter;
+  double* const mRing;
+  const int mSamples;
+  const double mSmoothing;
+  double s1, s2, s3, s4, s5, s6;
+};
+
+// The terms of a piece's frames: for both channels of every frame the
+// exponent of the sustain gain, then for both channels of every frame the
+// attack term (the exponent of the attack gain, or the linked level when
+// "Attack" cuts).
+constexpr int kAttackTerms = 2 * kShaperPieceFrames;
+
+// Squares, followers, amounts floored at 0 and linking for one frame, from its
+// ring entry, into its terms.
+template <bool kBoost, class Q>
+MORVANE_INLINE void FollowFrame(States<Q>& s, const Constants<Q>& k, const double* entry, double* terms) {
+  const V2d d = Load<V2d>(entry);
+  const Q in = Join<Q>(d * d, d);
+  s.leading = Follow(s.leading, in, k.leadingAttack, k.leadingRelease);
+  s.trailing = Follow(s.trailing, in, k.trailingAttack, k.trailingRelease);
+  s.level = Follow(s.level, Load<V2d>(entry + 2), k.levelAttack, k.levelRelease);
+
+  Q amount = FloorAtZero(s.leading - s.trailing);
+  amount = k.ownShare * amount + k.largerShare * LargerOfPairs(amount);
+  const Q exponent = amount * k.exponentPerAmount;
+  Store(terms, Hi(exponent));
   if (kBoost) {
-    Store(attackTerm, __builtin_shufflevector(exponents, exponents, 0, 1));
+    Store(terms + kAttackTerms, Lo(exponent));
   } else {
-    const V2d swappedLevel = __builtin_shufflevector(p.level, p.level, 1, 0);
-    const V2d levelMax = swappedLevel > p.level ? swappedLevel : p.level;
-    Store(attackTerm, p.keepLevel * p.level + p.linkLevel * __builtin_shufflevector(levelMax, levelMax, 0, 0));
+    Store(terms + kAttackTerms, k.levelOwnShare * s.level + k.levelLargerShare * LargerOfPair(s.level));
   }
-  Store(sustainTerm, __builtin_shufflevector(exponents, exponents, 2, 3));
 }
 
-// Stage 3: gains, output, held peaks and overload follower for frame j, with
-// the piece's exponentials already evaluated.
-template <bool kBoost>
-MORVANE_INLINE void OutputFrame(Pipeline& p, int j, const double* attackTerm, const double* sustainGain) {
-  V2d x{p.inL[j], p.inR[j]};
-  const V2d term = Load<V2d>(attackTerm);
+// Gains, output, held peaks and overload follower for one frame, from its
+// terms with the exponentials evaluated.
+template <bool kBoost, class Q>
+MORVANE_INLINE void OutputFrame(States<Q>& s, const Constants<Q>& k, double inL, double inR, double* outL,
+                                double* outR, const double* terms) {
+  V2d x{inL, inR};
+  const V2d attack = Load<V2d>(terms + kAttackTerms);
   if (kBoost) {
-    x = term * x;
+    x = attack * x;
   } else {
-    x = (x * term) * p.oneMinusGainCut + x * p.gainCut;
+    x = (x * attack) * k.cutRest + x * k.cutGain;
   }
-  x = Load<V2d>(sustainGain) * x;
-  const V2d y = p.outputGain * x;
-  p.outL[j] = y[0];
-  p.outR[j] = y[1];
+  x = Load<V2d>(terms) * x;
+  const V2d y = k.outputGain * x;
+  *outL = y[0];
+  *outR = y[1];
 
-  // The lamp may clear the held peaks at any time; a clearing that lands
-  // within a block only shortens how long a peak is held. The peaks stay in
-  // registers from frame to frame, so reading them back from memory is not
-  // part of the overload follower's chain of dependent operations.
-  const V2d zero{};
-  if (p.peaksCleared->load(std::memory_order_relaxed) && p.peaksCleared->exchange(false, std::memory_order_relaxed)) {
-    p.peak = zero;
-  }
-  V2d mag = Abs(y);
-  mag = mag <= Splat<V2d>(std::numeric_limits<double>::max()) ? mag : Splat<V2d>(kNonFiniteMagnitude);
-  p.peak = p.peak >= mag ? p.peak : mag;
-  p.peakL->store(p.peak[0], std::memory_order_relaxed);
-  p.peakR->store(p.peak[1], std::memory_order_relaxed);
-  p.overload = AttRelEnvelope::Follow(p.overload, (p.peak[0] + p.peak[1]) * 0.5, p.overloadAttack, p.overloadRelease);
-  p.lampValue->store(p.overload, std::memory_order_relaxed);
+  V2d magnitude = Abs(y);
+  magnitude = magnitude <= Splat<V2d>(std::numeric_limits<double>::max()) ? magnitude
+                                                                           : Splat<V2d>(kNonFiniteMagnitude);
+  s.peak = Max(magnitude, s.peak);
+  s.overload = AttRelEnvelope::Follow(s.overload, (s.peak[0] + s.peak[1]) * 0.5, k.overloadAttack, k.overloadRelease);
 }
 
-template <bool kBoost>
-MORVANE_INLINE void EvaluateExponentials(double* attackTerm, double* sustainTerm, int frames) {
-  if (kBoost) ExpArray(attackTerm, attackTerm, 2 * frames);
-  ExpArray(sustainTerm, sustainTerm, 2 * frames);
-}
-
-template <bool kWave, int kMode, bool kBoost>
-MORVANE_INLINE void Run(Pipeline& p, const ShaperBlock& c) {
+// The block in pieces of kShaperPieceFrames frames, in two loops per piece:
+// the followers of the piece with the side-chain filter of the next piece,
+// then the gains and the overload follower of the piece. The filter and the
+// overload follower are long chains of dependent operations; each loop pairs
+// one of them with work the processor can overlap with it, and keeps few
+// enough values from frame to frame to hold them all in registers. Results
+// are those of the frame by frame order: the filter runs ahead, but nothing
+// it computes depends on what follows it.
+template <class Detector, bool kBoost, class Q, class VE, class VEU>
+MORVANE_INLINE void Run(States<Q>& s, const Constants<Q>& k, const ShaperBlock& c) {
+  constexpr int kPiece = kShaperPieceFrames;
   const int n = c.nFrames;
-  const int lead = n < kShaperFilterLead ? n : kShaperFilterLead;
-  for (int j = 0; j < lead; ++j) DetectFrame<kWave, kMode>(p, j);
+  const double* const inL = c.inL;
+  const double* const inR = c.inR;
+  double* const outL = c.outL;
+  double* const outR = c.outR;
+  double* const ring = c.scratch->ring;
+  double* const terms = c.scratch->terms;
+  Detector detector(s.filter, ring, n);
 
-  double* const attackTerms[2] = {c.attackTerm, c.attackTerm + 2 * kShaperPieceFrames};
-  double* const sustainTerms[2] = {c.sustainTerm, c.sustainTerm + 2 * kShaperPieceFrames};
-  int previousStart = 0;
-  int previousCount = 0;  // frames of the previous piece still waiting for stage 3
-  int buffer = 0;
-  for (int start = 0; start < n; start += kShaperPieceFrames) {
-    const int count = n - start < kShaperPieceFrames ? n - start : kShaperPieceFrames;
-    double* attackTerm = attackTerms[buffer];
-    double* sustainTerm = sustainTerms[buffer];
-    const double* previousAttack = attackTerms[buffer ^ 1];
-    const double* previousSustain = sustainTerms[buffer ^ 1];
+  const int lead = n < kPiece ? n : kPiece;
+  for (int j = 0; j < lead; ++j) detector.Frame(j, FiniteOrZero(V2d{inL[j], inR[j]}));
+  if (lead == n) detector.Finish();
+
+  for (int start = 0; start < n; start += kPiece) {
+    const int count = n - start < kPiece ? n - start : kPiece;
+    const int next = start + kPiece;
+    const int nextCount = n - next < 0 ? 0 : (n - next < kPiece ? n - next : kPiece);
+    // Each piece starts at a multiple of kPiece, so its ring entries are
+    // consecutive.
+    const double* const entry = RingEntry(ring, start);
     int i = 0;
-    for (; i < count && i < previousCount; ++i) {
-      const int j = start + i;
-      if (j + lead < n) DetectFrame<kWave, kMode>(p, j + lead);
-      FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
-      OutputFrame<kBoost>(p, previousStart + i, previousAttack + 2 * i, previousSustain + 2 * i);
+    for (; i < nextCount; ++i) {
+      detector.FullFrame(next + i, FiniteOrZero(V2d{inL[next + i], inR[next + i]}));
+      FollowFrame<kBoost>(s, k, entry + 4 * i, terms + 2 * i);
     }
-    for (; i < count; ++i) {
-      const int j = start + i;
-      if (j + lead < n) DetectFrame<kWave, kMode>(p, j + lead);
-      FollowFrame<kBoost>(p, j, attackTerm + 2 * i, sustainTerm + 2 * i);
+    if (nextCount > 0 && next + nextCount == n) detector.Finish();
+    for (; i < count; ++i) FollowFrame<kBoost>(s, k, entry + 4 * i, terms + 2 * i);
+
+    // The exponentials of the piece, together: independent of one another,
+    // they keep the processor busy, where one per frame would hold up the
+    // overload follower behind it.
+    ExpInPlace<VE, VEU>(terms, 2 * count);
+    if (kBoost) ExpInPlace<VE, VEU>(terms + kAttackTerms, 2 * count);
+
+    // The lamp may clear the held peaks at any time; taking the clearing up
+    // at the next piece only shortens how long a peak is held, by a little.
+    if (c.peaksCleared->load(std::memory_order_relaxed) && c.peaksCleared->exchange(false, std::memory_order_relaxed)) {
+      s.peak = V2d{};
     }
-    for (; i < previousCount; ++i) {
-      OutputFrame<kBoost>(p, previousStart + i, previousAttack + 2 * i, previousSustain + 2 * i);
+    const double* const sourceL = inL + start;
+    const double* const sourceR = inR + start;
+    double* const destL = outL + start;
+    double* const destR = outR + start;
+    for (i = 0; i < count; ++i) {
+      OutputFrame<kBoost>(s, k, sourceL[i], sourceR[i], destL + i, destR + i, terms + 2 * i);
     }
-    EvaluateExponentials<kBoost>(attackTerm, sustainTerm, count);
-    previousStart = start;
-    previousCount = count;
-    buffer ^= 1;
-  }
-  const double* lastAttack = attackTerms[buffer ^ 1];
-  const double* lastSustain = sustainTerms[buffer ^ 1];
-  for (int i = 0; i < previousCount; ++i) {
-    OutputFrame<kBoost>(p, previousStart + i, lastAttack + 2 * i, lastSustain + 2 * i);
+    c.lampValue->store(s.overload, std::memory_order_relaxed);
   }
 }
 
-template <bool kWave, int kMode>
-MORVANE_INLINE void RunMode(Pipeline& p, const ShaperBlock& c) {
-  if (c.attackDb > 0.0) {
-    Run<kWave, kMode, true>(p, c);
+template <bool kBoost, class Q, class VE, class VEU>
+MORVANE_INLINE void RunMode(States<Q>& s, const Constants<Q>& k, const ShaperBlock& c) {
+  // The plug-in runs its filter in high-pass mode only; the other modes share
+  // one plain version that chooses per sample.
+  if (s.filter.mode == SidechainFilter::kHighPass) {
+    Run<SkewedHighPass, kBoost, Q, VE, VEU>(s, k, c);
   } else {
-    Run<kWave, kMode, false>(p, c);
+    Run<PlainDetector<-1>, kBoost, Q, VE, VEU>(s, k, c);
   }
 }
 
-template <bool kWave>
+// Q holds the four followers of a kind, VE (with VEU) is the vector the
+// exponentials are evaluated in.
+template <class Q, class VE, class VEU>
 MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
-  Pipeline p;
-  p.filter = *c.filter;
-  p.wave = V8d{p.filter.stage1, p.filter.stage2, p.filter.stage3, p.filter.stage4,
-               p.filter.stage5, p.filter.stage6, 0.0, 0.0};
-  p.smoothing8 = Splat<V8d>(p.filter.smoothing);
-  p.nSamples = 2 * c.nFrames;
-  const FollowerStates& st = *c.states;
-  p.a4 = V4d{st.fast[0], st.fast[1], st.slow[0], st.slow[1]};
-  p.b4 = V4d{st.shortTail[0], st.shortTail[1], st.longTail[0], st.longTail[1]};
-  p.level = V2d{st.level[0], st.level[1]};
-  p.overload = *c.overloadState;
-  p.peak = V2d{c.peakL->load(std::memory_order_relaxed), c.peakR->load(std::memory_order_relaxed)};
-  p.attA = V4d{c.fast.attack[0], c.fast.attack[1], c.slow.attack[0], c.slow.attack[1]};
-  p.relA = V4d{c.fast.release[0], c.fast.release[1], c.slow.release[0], c.slow.release[1]};
-  p.attB = V4d{c.shortTail.attack[0], c.shortTail.attack[1], c.longTail.attack[0], c.longTail.attack[1]};
-  p.relB = V4d{c.shortTail.release[0], c.shortTail.release[1], c.longTail.release[0], c.longTail.release[1]};
-  p.attLevel = V2d{c.level.attack[0], c.level.attack[1]};
-  p.relLevel = V2d{c.level.release[0], c.level.release[1]};
+  Constants<Q> k;
+  k.leadingAttack = Join<Q>(V2d{c.fast.attack[0], c.fast.attack[1]}, V2d{c.longTail.attack[0], c.longTail.attack[1]});
+  k.leadingRelease =
+      Join<Q>(V2d{c.fast.release[0], c.fast.release[1]}, V2d{c.longTail.release[0], c.longTail.release[1]});
+  k.trailingAttack =
+      Join<Q>(V2d{c.slow.attack[0], c.slow.attack[1]}, V2d{c.shortTail.attack[0], c.shortTail.attack[1]});
+  k.trailingRelease =
+      Join<Q>(V2d{c.slow.release[0], c.slow.release[1]}, V2d{c.shortTail.release[0], c.shortTail.release[1]});
+  k.levelAttack = V2d{c.level.attack[0], c.level.attack[1]};
+  k.levelRelease = V2d{c.level.release[0], c.level.release[1]};
   const double a = c.attackLink;
   const double b = c.sustainLink;
-  p.keep = V4d{1.0 - a, 1.0 - a, 1.0 - b, 1.0 - b};
-  p.link = V4d{a, a, b, b};
-  p.keepLevel = V2d{1.0 - a, 1.0 - a};
-  p.linkLevel = V2d{a, a};
-  p.db = V4d{c.attackDb, c.attackDb, c.sustainDb, c.sustainDb};
-  const double g = c.attackDb > 0.0 ? 1.0 : Exp(c.attackDb * kLn10Over20);
-  p.gainCut = V2d{g, g};
-  p.oneMinusGainCut = V2d{1.0 - g, 1.0 - g};
-  p.outputGain = V2d{c.gain, c.gain};
-  p.overloadAttack = c.overloadAttack;
-  p.overloadRelease = c.overloadRelease;
-  p.inL = c.inL;
-  p.inR = c.inR;
-  p.outL = c.outL;
-  p.outR = c.outR;
-  p.detection = c.detection;
-  p.absInput = c.absInput;
-  p.peakL = c.peakL;
-  p.peakR = c.peakR;
-  p.lampValue = c.lampValue;
-  p.peaksCleared = c.peaksCleared;
+  k.ownShare = Splat4<Q>(1.0 - a, 1.0 - b);
+  k.largerShare = Splat4<Q>(a, b);
+  k.levelOwnShare = Splat<V2d>(1.0 - a);
+  k.levelLargerShare = Splat<V2d>(a);
+  const double attack = c.attackDb * kLn10Over20;
+  k.exponentPerAmount = Splat4<Q>(attack, c.sustainDb * kLn10Over20);
+  const double g = c.attackDb > 0.0 ? 1.0 : Exp(attack);
+  k.cutGain = Splat<V2d>(g);
+  k.cutRest = Splat<V2d>(1.0 - g);
+  k.outputGain = Splat<V2d>(c.gain);
+  k.overloadAttack = c.overloadAttack;
+  k.overloadRelease = c.overloadRelease;
 
-  switch (p.filter.mode) {
-    case SidechainFilter::kLowPass: RunMode<kWave, SidechainFilter::kLowPass>(p, c); break;
-    case SidechainFilter::kHighPass: RunMode<kWave, SidechainFilter::kHighPass>(p, c); break;
-    case SidechainFilter::kBandPass: RunMode<kWave, SidechainFilter::kBandPass>(p, c); break;
-    default: RunMode<kWave, -1>(p, c); break;
+  const FollowerStates& in = *c.states;
+  States<Q> s;
+  s.filter = *c.filter;
+  s.leading = Join<Q>(V2d{in.fast[0], in.fast[1]}, V2d{in.longTail[0], in.longTail[1]});
+  s.trailing = Join<Q>(V2d{in.slow[0], in.slow[1]}, V2d{in.shortTail[0], in.shortTail[1]});
+  s.level = V2d{in.level[0], in.level[1]};
+  s.peak = V2d{c.peakL->load(std::memory_order_relaxed), c.peakR->load(std::memory_order_relaxed)};
+  s.overload = *c.overloadState;
+
+  if (c.attackDb > 0.0) {
+    RunMode<true, Q, VE, VEU>(s, k, c);
+  } else {
+    RunMode<false, Q, VE, VEU>(s, k, c);
   }
 
-  if (kWave && p.filter.mode == SidechainFilter::kHighPass) {
-    p.filter.stage1 = p.wave[0];
-    p.filter.stage2 = p.wave[1];
-    p.filter.stage3 = p.wave[2];
-    p.filter.stage4 = p.wave[3];
-    p.filter.stage5 = p.wave[4];
-    p.filter.stage6 = p.wave[5];
-  }
-  *c.filter = p.filter;
+  *c.filter = s.filter;
   FollowerStates& out = *c.states;
-  out.fast[0] = p.a4[0];
-  out.fast[1] = p.a4[1];
-  out.slow[0] = p.a4[2];
-  out.slow[1] = p.a4[3];
-  out.shortTail[0] = p.b4[0];
-  out.shortTail[1] = p.b4[1];
-  out.longTail[0] = p.b4[2];
-  out.longTail[1] = p.b4[3];
-  out.level[0] = p.level[0];
-  out.level[1] = p.level[1];
-  *c.overloadState = p.overload;
+  const V2d fast = Lo(s.leading), longTail = Hi(s.leading), slow = Lo(s.trailing), shortTail = Hi(s.trailing);
+  out.fast[0] = fast[0];
+  out.fast[1] = fast[1];
+  out.longTail[0] = longTail[0];
+  out.longTail[1] = longTail[1];
+  out.slow[0] = slow[0];
+  out.slow[1] = slow[1];
+  out.shortTail[0] = shortTail[0];
+  out.shortTail[1] = shortTail[1];
+  out.level[0] = s.level[0];
+  out.level[1] = s.level[1];
+  *c.overloadState = s.overload;
+  c.peakL->store(s.peak[0], std::memory_order_relaxed);
+  c.peakR->store(s.peak[1], std::memory_order_relaxed);
 }
 
-void ShapeBlockGeneric(const ShaperBlock& c) { ShapeBlockBody<false>(c); }
+void ShapeBlockGeneric(const ShaperBlock& c) { ShapeBlockBody<Pair, V2d, V2u>(c); }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) void ShapeBlockAvx2(const ShaperBlock& c) { ShapeBlockBody<false>(c); }
-// AVX-512 VL also gives the 128- and 256-bit code 32 registers instead of 16.
-__attribute__((target("avx512f,avx512vl"))) void ShapeBlockAvx512(const ShaperBlock& c) { ShapeBlockBody<true>(c); }
+// The same code for processors with wider registers. AVX-512 VL also gives
+// the 128- and 256-bit code 32 registers instead of 16.
+__attribute__((target("avx2"))) void ShapeBlockAvx2(const ShaperBlock& c) { ShapeBlockBody<V4d, V4d, V4u>(c); }
+__attribute__((target("avx512f,avx512vl"))) void ShapeBlockAvx512(const ShaperBlock& c) {
+  ShapeBlockBody<V4d, V8d, V8u>(c);
+}
 #endif
 
 }  // namespace

@@ -8,21 +8,17 @@
 // ShapeBlock; the follower, filter and overload states are updated in place.
 namespace dsp {
 
-// The work runs as a pipeline of three stages over the block: the side-chain
-// filter runs kShaperFilterLead frames ahead of the followers, and the gains
-// and the overload follower run one piece of kShaperPieceFrames frames behind
-// them, after the exponentials of that piece were evaluated together. The
-// filter and the overload follower are long chains of dependent operations;
-// interleaved this way the processor overlaps them with each other and with
-// the follower work. Results are those of the frame-by-frame order, since no
-// stage feeds back into an earlier one.
-constexpr int kShaperFilterLead = 16;
+// The work runs in pieces of kShaperPieceFrames frames, the side-chain filter
+// one piece ahead of the rest (see ShaperKernel.cpp).
 constexpr int kShaperPieceFrames = 32;
-constexpr int kShaperRingFrames = 32;  // filter results in flight; > kShaperFilterLead, a power of 2
+constexpr int kShaperRingFrames = 2 * kShaperPieceFrames;  // filter results in flight, a power of 2
 
-// Scratch sizes in doubles (left and right interleaved).
-constexpr int kShaperRingSize = 2 * kShaperRingFrames;
-constexpr int kShaperTermSize = 2 * 2 * kShaperPieceFrames;  // two pieces in flight
+// Working storage of the block processing, of fixed size whatever the block's
+// length, so nothing is allocated while processing.
+struct ShaperScratch {
+  alignas(64) double ring[4 * kShaperRingFrames];   // per frame: detection L, R, |input| L, R
+  alignas(64) double terms[4 * kShaperPieceFrames];  // per frame: sustain gain L, R; then per frame attack term L, R
+};
 
 // The follower states of both channels, [0] left and [1] right.
 struct FollowerStates {
@@ -66,12 +62,7 @@ struct ShaperBlock {
   std::atomic<double>* lampValue;
   std::atomic<bool>* peaksCleared;
 
-  // Scratch: kShaperRingSize doubles each for the first two, kShaperTermSize
-  // for the last two.
-  double* detection;
-  double* absInput;
-  double* attackTerm;
-  double* sustainTerm;
+  ShaperScratch* scratch;
 };
 
 // [audio] Per frame, in this order: side-chain filter (left, then right),
