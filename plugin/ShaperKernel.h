@@ -56,7 +56,8 @@ struct ShaperBlock {
 
   // Shared with the overload lamp on the editor's thread, which reads the lamp
   // value and clears the held peaks: it writes 0 to both and then sets
-  // peaksCleared, which the next frame processed takes up.
+  // peaksCleared. The processing takes the clearing up before the next piece
+  // of kShaperPieceFrames frames, and publishes the lamp value after each.
   std::atomic<double>* peakL;
   std::atomic<double>* peakR;
   std::atomic<double>* lampValue;
