@@ -148,8 +148,13 @@ class PlainDetector {
 public:
   PlainDetector(SidechainFilter& filter, double* ring, int) : mFilter(filter), mRing(ring) {}
 
-  MORVANE_INLINE void Frame(int j, const V2d& x) {
-    double* entry = RingEntry(mRing, j);
+  MORVANE_INLINE void Frame(int j, const V2d& x) { FrameAt(RingEntry(mRing, j), x); }
+  MORVANE_INLINE void FullFrame(int j, const V2d& x) { Frame(j, x); }
+  MORVANE_INLINE void FullFrameInRun(double* entry, const V2d& x) { FrameAt(entry, x); }
+  MORVANE_INLINE void Finish() {}
+
+private:
+  MORVANE_INLINE void FrameAt(double* entry, const V2d& x) {
     if (kMode >= 0) {
       entry[0] = mFilter.stepAs<kMode>(x[0]);
       entry[1] = mFilter.stepAs<kMode>(x[1]);
@@ -159,10 +164,7 @@ public:
     }
     Store(entry + 2, Abs(x));
   }
-  MORVANE_INLINE void FullFrame(int j, const V2d& x) { Frame(j, x); }
-  MORVANE_INLINE void Finish() {}
 
-private:
   SidechainFilter& mFilter;
   double* mRing;
 };
@@ -202,13 +204,13 @@ public:
     PartialStep(2 * j + 1, x[1]);
   }
 
-  // Frame j with j >= 3: all stages at work in both steps.
+  // Frame j with j >= 3: all stages at work in both steps. The second form
+  // is for frames whose entry and the three before it lie in one run of the
+  // ring.
   MORVANE_INLINE void FullFrame(int j, const V2d& x) {
-    double* entry = RingEntry(mRing, j);
-    Store(entry + 2, Abs(x));
-    Step(x[0], entry, RingEntry(mRing, j - 3) + 1);  // sample 2j - 5: right of frame j - 3
-    Step(x[1], entry + 1, RingEntry(mRing, j - 2));  // sample 2j - 4: left of frame j - 2
+    FullFrameAt(RingEntry(mRing, j), RingEntry(mRing, j - 3), RingEntry(mRing, j - 2), x);
   }
+  MORVANE_INLINE void FullFrameInRun(double* entry, const V2d& x) { FullFrameAt(entry, entry - 12, entry - 8, x); }
 
   // After the block's last frame.
   MORVANE_INLINE void Finish() {
@@ -224,6 +226,12 @@ public:
 private:
   MORVANE_INLINE double Update(double in, double stage) const { return (in - stage) * mSmoothing + stage; }
 
+  MORVANE_INLINE void FullFrameAt(double* entry, double* threeBefore, double* twoBefore, const V2d& x) {
+    Store(entry + 2, Abs(x));
+    Step(x[0], entry, threeBefore + 1);  // sample 2j - 5: right of frame j - 3
+    Step(x[1], entry + 1, twoBefore);    // sample 2j - 4: left of frame j - 2
+  }
+
   MORVANE_INLINE void Step(double x, double* slot, double* done) {
     const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
     s1 = Update(x, o1);
@@ -236,16 +244,20 @@ private:
     *done = *done - s6;
   }
 
+  // Whether stage k's sample in step t lies within the block.
+  MORVANE_INLINE bool Active(int t, int stage) const {
+    return t - (stage - 1) >= 0 && t - (stage - 1) < mSamples;
+  }
+
   // Step t with only the stages whose sample lies within the block.
   MORVANE_INLINE void PartialStep(int t, double x) {
-    auto active = [this, t](int stage) { return t - (stage - 1) >= 0 && t - (stage - 1) < mSamples; };
     const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
-    if (active(1)) s1 = Update(x, o1);
-    if (active(2)) s2 = Update(o1, o2);
-    if (active(3)) s3 = Update(o2, o3);
-    if (active(4)) s4 = Update(o3, o4);
-    if (active(5)) s5 = Update(o4, o5);
-    if (active(6)) s6 = Update(o5, o6);
+    if (Active(t, 1)) s1 = Update(x, o1);
+    if (Active(t, 2)) s2 = Update(o1, o2);
+    if (Active(t, 3)) s3 = Update(o2, o3);
+    if (Active(t, 4)) s4 = Update(o3, o4);
+    if (Active(t, 5)) s5 = Update(o4, o5);
+    if (Active(t, 6)) s6 = Update(o5, o6);
     if (t < mSamples) RingEntry(mRing, t >> 1)[t & 1] = x;
     if (t >= 5 && t - 5 < mSamples) {
       double* done = RingEntry(mRing, (t - 5) >> 1) + ((t - 5) & 1);
@@ -284,6 +296,16 @@ MORVANE_INLINE void FollowFrame(States<Q>& s, const Constants<Q>& k, const doubl
     Store(terms + kAttackTerms, Lo(exponent));
   } else {
     Store(terms + kAttackTerms, k.levelOwnShare * s.level + k.levelLargerShare * LargerOfPair(s.level));
+  }
+}
+
+// The exponentials of the terms of a group of frames, as many as VE holds.
+template <bool kBoost, class VE, class VEU>
+MORVANE_INLINE void GroupExponentials(double* sustain) {
+  Store(sustain, ExpV<VE, VEU>(Load<VE>(sustain)));
+  if (kBoost) {
+    double* attack = sustain + kAttackTerms;
+    Store(attack, ExpV<VE, VEU>(Load<VE>(attack)));
   }
 }
 
@@ -343,30 +365,48 @@ MORVANE_INLINE void Run(States<Q>& s, const Constants<Q>& k, const ShaperBlock& 
     // consecutive.
     const double* const entry = RingEntry(ring, start);
     int i = 0;
-    for (; i < nextCount; ++i) {
+    // The next piece's first three frames reach back into this piece.
+    for (; i < nextCount && i < 3; ++i) {
       detector.FullFrame(next + i, FiniteOrZero(V2d{inL[next + i], inR[next + i]}));
+      FollowFrame<kBoost>(s, k, entry + 4 * i, terms + 2 * i);
+    }
+    double* const nextEntry = RingEntry(ring, next);
+    for (; i < nextCount; ++i) {
+      detector.FullFrameInRun(nextEntry + 4 * i, FiniteOrZero(V2d{inL[next + i], inR[next + i]}));
       FollowFrame<kBoost>(s, k, entry + 4 * i, terms + 2 * i);
     }
     if (nextCount > 0 && next + nextCount == n) detector.Finish();
     for (; i < count; ++i) FollowFrame<kBoost>(s, k, entry + 4 * i, terms + 2 * i);
-
-    // The exponentials of the piece, together: independent of one another,
-    // they keep the processor busy, where one per frame would hold up the
-    // overload follower behind it.
-    ExpInPlace<VE, VEU>(terms, 2 * count);
-    if (kBoost) ExpInPlace<VE, VEU>(terms + kAttackTerms, 2 * count);
 
     // The lamp may clear the held peaks at any time; taking the clearing up
     // at the next piece only shortens how long a peak is held, by a little.
     if (c.peaksCleared->load(std::memory_order_relaxed) && c.peaksCleared->exchange(false, std::memory_order_relaxed)) {
       s.peak = V2d{};
     }
+
+    // The gains, output and overload follower, a group of frames at a time,
+    // with the exponentials of the next group evaluated alongside: they are
+    // independent of the overload follower, whose chain of dependent
+    // operations would otherwise leave the processor idle, and are ready
+    // long before their frames come up. A group's vector may reach past
+    // the piece's last frame into terms no frame uses.
+    constexpr int kGroup = static_cast<int>(sizeof(VE) / sizeof(double)) / 2;
     const double* const sourceL = inL + start;
     const double* const sourceR = inR + start;
     double* const destL = outL + start;
     double* const destR = outR + start;
-    for (i = 0; i < count; ++i) {
-      OutputFrame<kBoost>(s, k, sourceL[i], sourceR[i], destL + i, destR + i, terms + 2 * i);
+    GroupExponentials<kBoost, VE, VEU>(terms);
+    int group = 0;
+    for (; group + kGroup <= count; group += kGroup) {
+      if (group + kGroup < count) GroupExponentials<kBoost, VE, VEU>(terms + 2 * (group + kGroup));
+#pragma GCC unroll 4
+      for (int g = 0; g < kGroup; ++g) {
+        const int j = group + g;
+        OutputFrame<kBoost>(s, k, sourceL[j], sourceR[j], destL + j, destR + j, terms + 2 * j);
+      }
+    }
+    for (int j = group; j < count; ++j) {
+      OutputFrame<kBoost>(s, k, sourceL[j], sourceR[j], destL + j, destR + j, terms + 2 * j);
     }
     c.lampValue->store(s.overload, std::memory_order_relaxed);
   }
