@@ -174,27 +174,24 @@ private:
 // sample t into stage 1 while stage k works on sample t - (k - 1), with the
 // value stage k - 1 made for that sample in step t - 1. Each update is the one
 // of SidechainFilter::step on the same values, so the results are the same;
-// but the six updates of a step do not wait for one another, and the chain of
+// but the six updates of a step do not wait for one another: they run as two
+// vectors of three, the odd stages {1, 3, 5} fed with {x, stage 2, stage 4}
+// and the even stages {2, 4, 6} fed with {stage 1, 3, 5}, and the chain of
 // dependent operations from one step to the next is one update long, where
 // sample after sample it is six. Step t stores sample t in its ring slot, and
 // step t + 5, when stage 6 has taken that sample, makes the slot the detection
 // sample x - y6. The first five steps of a block leave alone the stages that
 // would reach back before its first sample, and five steps after its last
 // sample finish the samples still in the stages, so that between blocks the
-// stages hold what the plain filter's hold.
+// stages hold what the plain filter's hold. Q is V4d or Pair; the fourth lane
+// is unused.
+template <class Q>
 class SkewedHighPass {
 public:
   SkewedHighPass(SidechainFilter& filter, double* ring, int nFrames)
-      : mFilter(filter),
-        mRing(ring),
-        mSamples(2 * nFrames),
-        mSmoothing(filter.smoothing),
-        s1(filter.stage1),
-        s2(filter.stage2),
-        s3(filter.stage3),
-        s4(filter.stage4),
-        s5(filter.stage5),
-        s6(filter.stage6) {}
+      : mFilter(filter), mRing(ring), mSamples(2 * nFrames), mSmoothing(Splat4<Q>(filter.smoothing, filter.smoothing)) {
+    Pack(filter.stage1, filter.stage2, filter.stage3, filter.stage4, filter.stage5, filter.stage6);
+  }
 
   // Frame j, any j.
   MORVANE_INLINE void Frame(int j, const V2d& x) {
@@ -215,16 +212,22 @@ public:
   // After the block's last frame.
   MORVANE_INLINE void Finish() {
     for (int t = mSamples; t < mSamples + 5; ++t) PartialStep(t, 0.0);
-    mFilter.stage1 = s1;
-    mFilter.stage2 = s2;
-    mFilter.stage3 = s3;
-    mFilter.stage4 = s4;
-    mFilter.stage5 = s5;
-    mFilter.stage6 = s6;
+    Unpack(mFilter.stage1, mFilter.stage2, mFilter.stage3, mFilter.stage4, mFilter.stage5, mFilter.stage6);
   }
 
 private:
-  MORVANE_INLINE double Update(double in, double stage) const { return (in - stage) * mSmoothing + stage; }
+  MORVANE_INLINE void Pack(double s1, double s2, double s3, double s4, double s5, double s6) {
+    mOdd = Join<Q>(V2d{s1, s3}, V2d{s5, 0.0});
+    mEven = Join<Q>(V2d{s2, s4}, V2d{s6, 0.0});
+  }
+  MORVANE_INLINE void Unpack(double& s1, double& s2, double& s3, double& s4, double& s5, double& s6) const {
+    s1 = Lo(mOdd)[0];
+    s3 = Lo(mOdd)[1];
+    s5 = Hi(mOdd)[0];
+    s2 = Lo(mEven)[0];
+    s4 = Lo(mEven)[1];
+    s6 = Hi(mEven)[0];
+  }
 
   MORVANE_INLINE void FullFrameAt(double* entry, double* threeBefore, double* twoBefore, const V2d& x) {
     Store(entry + 2, Abs(x));
@@ -233,15 +236,21 @@ private:
   }
 
   MORVANE_INLINE void Step(double x, double* slot, double* done) {
-    const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
-    s1 = Update(x, o1);
-    s2 = Update(o1, o2);
-    s3 = Update(o2, o3);
-    s4 = Update(o3, o4);
-    s5 = Update(o4, o5);
-    s6 = Update(o5, o6);
+    const Q in = OddStageInputs(mEven, x);
+    const Q odd = (in - mOdd) * mSmoothing + mOdd;
+    mEven = (mOdd - mEven) * mSmoothing + mEven;
+    mOdd = odd;
     *slot = x;
-    *done = *done - s6;
+    *done = *done - Hi(mEven)[0];
+  }
+
+  // {x, e0, e1, e2} from the even stages e: stage 1 takes x, stage 3 stage 2,
+  // stage 5 stage 4.
+  static MORVANE_INLINE V4d OddStageInputs(const V4d& even, double x) {
+    return __builtin_shufflevector(even, Splat<V4d>(x), 4, 0, 1, 2);
+  }
+  static MORVANE_INLINE Pair OddStageInputs(const Pair& even, double x) {
+    return {__builtin_shufflevector(Splat<V2d>(x), even.lo, 0, 2), __builtin_shufflevector(even.lo, even.hi, 1, 2)};
   }
 
   // Whether stage k's sample in step t lies within the block.
@@ -249,15 +258,20 @@ private:
     return t - (stage - 1) >= 0 && t - (stage - 1) < mSamples;
   }
 
-  // Step t with only the stages whose sample lies within the block.
+  // Step t with only the stages whose sample lies within the block, one
+  // stage at a time.
   MORVANE_INLINE void PartialStep(int t, double x) {
-    const double o1 = s1, o2 = s2, o3 = s3, o4 = s4, o5 = s5, o6 = s6;
-    if (Active(t, 1)) s1 = Update(x, o1);
-    if (Active(t, 2)) s2 = Update(o1, o2);
-    if (Active(t, 3)) s3 = Update(o2, o3);
-    if (Active(t, 4)) s4 = Update(o3, o4);
-    if (Active(t, 5)) s5 = Update(o4, o5);
-    if (Active(t, 6)) s6 = Update(o5, o6);
+    double o1, o2, o3, o4, o5, o6;
+    Unpack(o1, o2, o3, o4, o5, o6);
+    const double c = Lo(mSmoothing)[0];
+    auto update = [c](double in, double stage) { return (in - stage) * c + stage; };
+    const double s1 = Active(t, 1) ? update(x, o1) : o1;
+    const double s2 = Active(t, 2) ? update(o1, o2) : o2;
+    const double s3 = Active(t, 3) ? update(o2, o3) : o3;
+    const double s4 = Active(t, 4) ? update(o3, o4) : o4;
+    const double s5 = Active(t, 5) ? update(o4, o5) : o5;
+    const double s6 = Active(t, 6) ? update(o5, o6) : o6;
+    Pack(s1, s2, s3, s4, s5, s6);
     if (t < mSamples) RingEntry(mRing, t >> 1)[t & 1] = x;
     if (t >= 5 && t - 5 < mSamples) {
       double* done = RingEntry(mRing, (t - 5) >> 1) + ((t - 5) & 1);
@@ -268,8 +282,8 @@ private:
   SidechainFilter& mFilter;
   double* const mRing;
   const int mSamples;
-  const double mSmoothing;
-  double s1, s2, s3, s4, s5, s6;
+  const Q mSmoothing;
+  Q mOdd, mEven;  // stages {1, 3, 5, -} and {2, 4, 6, -}
 };
 
 // The terms of a piece's frames: for both channels of every frame the
@@ -417,7 +431,7 @@ MORVANE_INLINE void RunMode(States<Q>& s, const Constants<Q>& k, const ShaperBlo
   // The plug-in runs its filter in high-pass mode only; the other modes share
   // one plain version that chooses per sample.
   if (s.filter.mode == SidechainFilter::kHighPass) {
-    Run<SkewedHighPass, kBoost, Q, VE, VEU>(s, k, c);
+    Run<SkewedHighPass<Q>, kBoost, Q, VE, VEU>(s, k, c);
   } else {
     Run<PlainDetector<-1>, kBoost, Q, VE, VEU>(s, k, c);
   }
