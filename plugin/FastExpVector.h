@@ -59,16 +59,13 @@ MORVANE_INLINE V4d Lookup<V4d, V4u>(const V4u& index) {
 
 // exp(x) = 2^k x 2^(j/64) x exp(r) with n = round(x x 64 / ln 2) = 64k + j,
 // 0 <= j < 64, and |r| = |x - n ln 2 / 64| <= ln 2 / 128. exp(r) - 1 is the
-// Taylor series to r^5 (the next term is below 4e-17); 2^(j/64) comes from the
-// table; 2^k is applied as two factors 2^k1 x 2^k2 (k1 = floor(n / 128),
-// k2 = k - k1) so that neither leaves the normal range. The largest error is
-// below 1.5 units in the last place. NaN stays NaN (its bits still give a
-// table index within range).
-// V is a vector of doubles, VU the vector of uint64_t of the same width.
+// Taylor series to r^5 (the next term is below 4e-17) and 2^(j/64) comes from
+// the table; this part gives m = 2^(j/64) x exp(r), between 0.99 and 2, and
+// leaves the bits of x x 64 / ln 2 + kRoundShift, which hold n. The largest
+// error of the result is below 1.5 units in the last place.
 template <class V, class VU>
-MORVANE_INLINE V ExpV(const V& in) {
+MORVANE_INLINE V ExpMantissa(const V& x, VU& bits) {
   using namespace fastexp;
-  const V x = Min(Opaque(Splat<V>(kMaxArg)), Max(Opaque(Splat<V>(kMinArg)), in));  // NaN stays NaN
   const V shifted = x * kSixtyfourOverLn2 + kRoundShift;
   const V n = shifted - kRoundShift;
   const V r = (x - n * kLn2Over64Hi) - n * kLn2Over64Lo;
@@ -76,18 +73,46 @@ MORVANE_INLINE V ExpV(const V& in) {
   const V high = (1.0 / 24.0) + r * (1.0 / 120.0);
   const V low = 0.5 + r * (1.0 / 6.0);
   const V expm1 = r + r2 * (low + r2 * high);
-  const V table = Lookup<V, VU>((VU)shifted & 63);
-  const V mantissa = table + table * expm1;
+  bits = (VU)shifted;
+  const V table = Lookup<V, VU>(bits & 63);
+  return table + table * expm1;
+}
+
+// exp(x) for any x. 2^k is applied as two factors 2^k1 x 2^k2
+// (k1 = floor(n / 128), k2 = k - k1) so that neither leaves the normal range.
+// NaN stays NaN (its bits still give a table index within range). V is a
+// vector of doubles, VU the vector of uint64_t of the same width.
+template <class V, class VU>
+MORVANE_INLINE V ExpV(const V& in) {
+  using namespace fastexp;
+  const V x = Min(Opaque(Splat<V>(kMaxArg)), Max(Opaque(Splat<V>(kMinArg)), in));  // NaN stays NaN
+  VU bits;
+  const V mantissa = ExpMantissa<V, VU>(x, bits);
   // kRoundBits is a multiple of 128, so the shifts give floor(n / 64) and
   // floor(n / 128) offset by kRoundBits >> 6 and kRoundBits >> 7; the biased
   // exponents of 2^k1 and 2^k2 are k1 + 1023 and k - k1 + 1023.
   constexpr uint64_t kBias = static_cast<uint64_t>(1023 - (kRoundBits >> 7));
-  const VU bits = (VU)shifted;
   const VU per64 = bits >> 6;
   const VU per128 = bits >> 7;
   const V factor1 = (V)((per128 + kBias) << 52);
   const V factor2 = (V)((per64 - per128 + kBias) << 52);
   return (mantissa * factor1) * factor2;
+}
+
+// Arguments within +-kNearLimit: there 2^k x m stays a normal number, and
+// adding k to the exponent bits of m gives the same bits as ExpV's two
+// factors.
+constexpr double kNearLimit = 700.0;
+
+// exp(x) for |x| <= kNearLimit only.
+template <class V, class VU>
+MORVANE_INLINE V ExpNearV(const V& x) {
+  using namespace fastexp;
+  VU bits;
+  const V mantissa = ExpMantissa<V, VU>(x, bits);
+  // (bits >> 6) << 52 is (k + (kRoundBits >> 6)) << 52.
+  constexpr uint64_t kOffset = static_cast<uint64_t>(kRoundBits >> 6) << 52;
+  return (V)((VU)mantissa + ((bits >> 6) << 52) - kOffset);
 }
 
 // data[i] = exp(data[i]) for 0 <= i < n, in vectors of V.

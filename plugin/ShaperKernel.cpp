@@ -105,6 +105,29 @@ MORVANE_INLINE Pair FloorAtZero(const Pair& v) {
   return {Max(zero, v.lo), Max(zero, v.hi)};
 }
 
+// Lane by lane, all bits set where |v| <= kNearLimit (not where v is NaN),
+// and the conjunction of such masks.
+MORVANE_INLINE V4d NearMask(const V4d& v) {
+  const V4d magnitude = (V4d)((V4i)v & INT64_MAX);
+  return (V4d)(magnitude <= Splat<V4d>(kNearLimit));
+}
+MORVANE_INLINE Pair NearMask(const Pair& v) {
+  const V2d lo = Abs(v.lo), hi = Abs(v.hi);
+  return {(V2d)(lo <= Splat<V2d>(kNearLimit)), (V2d)(hi <= Splat<V2d>(kNearLimit))};
+}
+MORVANE_INLINE V4d And(const V4d& a, const V4d& b) { return (V4d)((V4i)a & (V4i)b); }
+MORVANE_INLINE Pair And(const Pair& a, const Pair& b) { return {(V2d)((V2i)a.lo & (V2i)b.lo), (V2d)((V2i)a.hi & (V2i)b.hi)}; }
+MORVANE_INLINE bool AllSet(const V2d& m) { return (((V2i)m)[0] & ((V2i)m)[1]) == -1; }
+template <class Q>
+MORVANE_INLINE bool AllSet(const Q& m) {
+  return AllSet(Lo(m)) && AllSet(Hi(m));
+}
+template <class Q>
+MORVANE_INLINE Q AllOnes() {
+  const V2d ones = (V2d)(V2i{} - 1);
+  return Join<Q>(ones, ones);
+}
+
 // Everything that stays the same for the whole block. The followers run four
 // at a time: "leading" holds the fast and the long-tail followers, "trailing"
 // the slow and the short-tail ones, each as {left, right, left, right}, so
@@ -136,6 +159,7 @@ struct States {
   V2d level;
   V2d peak;  // held output peaks, L and R
   double overload;
+  Q near;  // all bits set while the piece's exponents stay within +-kNearLimit
 };
 
 // The ring entry of frame j: its detection samples L and R, then its absolute
@@ -217,8 +241,8 @@ public:
 
 private:
   MORVANE_INLINE void Pack(double s1, double s2, double s3, double s4, double s5, double s6) {
-    mOdd = Join<Q>(V2d{s1, s3}, V2d{s5, 0.0});
-    mEven = Join<Q>(V2d{s2, s4}, V2d{s6, 0.0});
+    mOdd = Join<Q>(V2d{s1, s3}, V2d{s5, s5});
+    mEven = Join<Q>(V2d{s2, s4}, V2d{s6, s6});
   }
   MORVANE_INLINE void Unpack(double& s1, double& s2, double& s3, double& s4, double& s5, double& s6) const {
     s1 = Lo(mOdd)[0];
@@ -308,19 +332,23 @@ MORVANE_INLINE void FollowFrame(States<Q>& s, const Constants<Q>& k, const doubl
   Store(terms, Hi(exponent));
   if (kBoost) {
     Store(terms + kAttackTerms, Lo(exponent));
+    s.near = And(s.near, NearMask(exponent));
   } else {
     Store(terms + kAttackTerms, k.levelOwnShare * s.level + k.levelLargerShare * LargerOfPair(s.level));
+    s.near = And(s.near, NearMask(Join<Q>(V2d{}, Hi(exponent))));
   }
 }
 
-// The exponentials of the terms of a group of frames, as many as VE holds.
-template <bool kBoost, class VE, class VEU>
+// The exponentials of the terms of a group of frames, as many as VE holds;
+// with kNear, for exponents within +-kNearLimit.
+template <bool kNear, class VE, class VEU>
+MORVANE_INLINE void ExpInPlace(double* p) {
+  Store(p, kNear ? ExpNearV<VE, VEU>(Load<VE>(p)) : ExpV<VE, VEU>(Load<VE>(p)));
+}
+template <bool kBoost, bool kNear, class VE, class VEU>
 MORVANE_INLINE void GroupExponentials(double* sustain) {
-  Store(sustain, ExpV<VE, VEU>(Load<VE>(sustain)));
-  if (kBoost) {
-    double* attack = sustain + kAttackTerms;
-    Store(attack, ExpV<VE, VEU>(Load<VE>(attack)));
-  }
+  ExpInPlace<kNear, VE, VEU>(sustain);
+  if (kBoost) ExpInPlace<kNear, VE, VEU>(sustain + kAttackTerms);
 }
 
 // Gains, output, held peaks and overload follower for one frame, from its
@@ -345,6 +373,29 @@ MORVANE_INLINE void OutputFrame(States<Q>& s, const Constants<Q>& k, double inL,
                                                                            : Splat<V2d>(kNonFiniteMagnitude);
   s.peak = Max(magnitude, s.peak);
   s.overload = AttRelEnvelope::Follow(s.overload, (s.peak[0] + s.peak[1]) * 0.5, k.overloadAttack, k.overloadRelease);
+}
+
+// The gains, output and overload follower of a piece, a group of frames at a
+// time, with the exponentials of the next group evaluated alongside: they are
+// independent of the overload follower, whose chain of dependent operations
+// would otherwise leave the processor idle, and are ready long before their
+// frames come up. A group's vector may reach past the piece's last frame into
+// terms no frame uses. kNear: the piece's exponents are within +-kNearLimit.
+template <bool kBoost, bool kNear, class VE, class VEU, class Q>
+MORVANE_INLINE void OutputPiece(States<Q>& s, const Constants<Q>& k, const double* inL, const double* inR,
+                                double* outL, double* outR, double* terms, int count) {
+  constexpr int kGroup = static_cast<int>(sizeof(VE) / sizeof(double)) / 2;
+  GroupExponentials<kBoost, kNear, VE, VEU>(terms);
+  int group = 0;
+  for (; group + kGroup <= count; group += kGroup) {
+    if (group + kGroup < count) GroupExponentials<kBoost, kNear, VE, VEU>(terms + 2 * (group + kGroup));
+#pragma GCC unroll 4
+    for (int g = 0; g < kGroup; ++g) {
+      const int j = group + g;
+      OutputFrame<kBoost>(s, k, inL[j], inR[j], outL + j, outR + j, terms + 2 * j);
+    }
+  }
+  for (int j = group; j < count; ++j) OutputFrame<kBoost>(s, k, inL[j], inR[j], outL + j, outR + j, terms + 2 * j);
 }
 
 // The block in pieces of kShaperPieceFrames frames, in two loops per piece:
@@ -398,30 +449,12 @@ MORVANE_INLINE void Run(States<Q>& s, const Constants<Q>& k, const ShaperBlock& 
       s.peak = V2d{};
     }
 
-    // The gains, output and overload follower, a group of frames at a time,
-    // with the exponentials of the next group evaluated alongside: they are
-    // independent of the overload follower, whose chain of dependent
-    // operations would otherwise leave the processor idle, and are ready
-    // long before their frames come up. A group's vector may reach past
-    // the piece's last frame into terms no frame uses.
-    constexpr int kGroup = static_cast<int>(sizeof(VE) / sizeof(double)) / 2;
-    const double* const sourceL = inL + start;
-    const double* const sourceR = inR + start;
-    double* const destL = outL + start;
-    double* const destR = outR + start;
-    GroupExponentials<kBoost, VE, VEU>(terms);
-    int group = 0;
-    for (; group + kGroup <= count; group += kGroup) {
-      if (group + kGroup < count) GroupExponentials<kBoost, VE, VEU>(terms + 2 * (group + kGroup));
-#pragma GCC unroll 4
-      for (int g = 0; g < kGroup; ++g) {
-        const int j = group + g;
-        OutputFrame<kBoost>(s, k, sourceL[j], sourceR[j], destL + j, destR + j, terms + 2 * j);
-      }
+    if (AllSet(s.near)) {
+      OutputPiece<kBoost, true, VE, VEU>(s, k, inL + start, inR + start, outL + start, outR + start, terms, count);
+    } else {
+      OutputPiece<kBoost, false, VE, VEU>(s, k, inL + start, inR + start, outL + start, outR + start, terms, count);
     }
-    for (int j = group; j < count; ++j) {
-      OutputFrame<kBoost>(s, k, sourceL[j], sourceR[j], destL + j, destR + j, terms + 2 * j);
-    }
+    s.near = AllOnes<Q>();
     c.lampValue->store(s.overload, std::memory_order_relaxed);
   }
 }
@@ -474,6 +507,7 @@ MORVANE_INLINE void ShapeBlockBody(const ShaperBlock& c) {
   s.level = V2d{in.level[0], in.level[1]};
   s.peak = V2d{c.peakL->load(std::memory_order_relaxed), c.peakR->load(std::memory_order_relaxed)};
   s.overload = *c.overloadState;
+  s.near = AllOnes<Q>();
 
   if (c.attackDb > 0.0) {
     RunMode<true, Q, VE, VEU>(s, k, c);

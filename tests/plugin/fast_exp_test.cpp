@@ -7,6 +7,7 @@
 
 #include "common/CpuFeatures.h"
 #include "plugin/FastExp.h"
+#include "plugin/FastExpVector.h"
 
 namespace {
 
@@ -47,6 +48,22 @@ TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
   }
   LimitCpuLevel(CpuLevel::kAvx512);
   EXPECT_TRUE(std::isnan(generic[5]));
+}
+
+// Within +-700 the kernel's shortcut, which adds k to the exponent bits
+// instead of multiplying by two powers of two, gives the same bits.
+TEST(FastExp, ShortcutNearZeroGivesTheSameBits) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> dist(-dsp::kNearLimit, dsp::kNearLimit);
+  std::vector<double> xs = {-dsp::kNearLimit, dsp::kNearLimit, 0.0, -0.0, 1e-300, -1e-300};
+  for (int i = 0; i < 20000; ++i) xs.push_back(i % 2 ? dist(rng) : dist(rng) * 1e-3);
+  for (double x : xs) {
+    const dsp::V2d v{x, -x};
+    const dsp::V2d full = dsp::ExpV<dsp::V2d, dsp::V2u>(v);
+    const dsp::V2d near = dsp::ExpNearV<dsp::V2d, dsp::V2u>(v);
+    ASSERT_EQ(near[0], full[0]) << "x = " << x;
+    ASSERT_EQ(near[1], full[1]) << "x = " << -x;
+  }
 }
 
 TEST(FastExp, EdgesOfTheRange) {
