@@ -1,10 +1,16 @@
-// The transient shaper's block processing in ns per stereo frame, next to a
-// plain frame-by-frame version of the same formulas that calls std::pow for
-// every power. Settings: "Attack" 50, "Sustain" 50, "SC HPF" 20,
-// "Attack Link" 30; 512-frame blocks of a drum-like stereo signal.
+// The transient shaper's block processing in ns per stereo frame on each code
+// path, next to a plain frame-by-frame version of the same formulas that
+// calls std::pow for every power (plugin/reference). Settings: "Attack" 50,
+// "Sustain" 50, "SC HPF" 20, "Attack Link" 30; 512-frame blocks of a
+// drum-like stereo signal. The plain version runs first and last, and the
+// closing table sets each path against the mean of its two figures, since a
+// shared machine drifts.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <memory>
 #include <random>
 #include <vector>
@@ -99,11 +105,12 @@ void BM_ProcessBlock(benchmark::State& state) {
   SetPerFrame(state);
 }
 
-// The same with the dispatch capped at one code path (argument 0 generic,
-// 1 AVX2, 2 AVX-512), for what processors without the wider registers get.
-// A cap above what this processor has runs its widest path.
-void BM_ProcessBlockCodePath(benchmark::State& state) {
-  LimitCpuLevel(static_cast<CpuLevel>(state.range(0)));
+// The same with the dispatch capped at one code path, for what processors
+// without the wider registers get. A cap above what this processor has runs
+// its widest path; the label says which ran.
+void BM_ProcessBlockCodePath(benchmark::State& state, CpuLevel cap) {
+  LimitCpuLevel(cap);
+  state.SetLabel(CpuHasAvx512() ? "AVX-512 code" : CpuHasAvx2() ? "AVX2 code" : "generic code");
   BM_ProcessBlock(state);
   LimitCpuLevel(CpuLevel::kAvx512);
 }
@@ -159,12 +166,64 @@ void BM_PlainFormulasSilenceAfterSignal(benchmark::State& state) {
   SetPerFrame(state);
 }
 
+// Collects each case's ns per frame (the median when run with
+// --benchmark_repetitions) and prints the code paths against the plain
+// formulas.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      auto it = run.counters.find("ns_per_frame");
+      if (it == run.counters.end()) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type == Run::RT_Aggregate && !median) continue;
+      const std::string name = run.run_name.function_name;
+      if (!mTimes.count(name)) mOrder.push_back(name);
+      if (median || !mHaveMedian.count(name)) mTimes[name] = it->second.value * 1e9;
+      if (median) mHaveMedian[name] = true;
+      mLabels[name] = run.report_label;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    auto first = mTimes.find(kPlain), last = mTimes.find(kPlainAgain);
+    if (first == mTimes.end()) return;
+    const double plain = last == mTimes.end() ? first->second : (first->second + last->second) / 2;
+    std::printf("\n%-36s %12s %14s\n", "case (512-frame blocks)", "ns/frame", "plain / case");
+    for (const std::string& name : mOrder) {
+      const double t = mTimes.at(name);
+      std::printf("%-36s %12.2f %13.2fx  %s\n", name.c_str(), t, plain / t, mLabels.at(name).c_str());
+    }
+  }
+
+  static constexpr const char* kPlain = "PlainFormulas";
+  static constexpr const char* kPlainAgain = "PlainFormulas/again";
+
+private:
+  std::map<std::string, double> mTimes;
+  std::map<std::string, bool> mHaveMedian;
+  std::map<std::string, std::string> mLabels;
+  std::vector<std::string> mOrder;
+};
+
 }  // namespace
 
-BENCHMARK(BM_ProcessBlock)->MinTime(1.0);
-BENCHMARK(BM_ProcessBlockCodePath)->MinTime(1.0)->Arg(0)->Arg(1)->Arg(2);
-BENCHMARK(BM_PlainFormulas)->MinTime(1.0);
-BENCHMARK(BM_ProcessBlockSilenceAfterSignal)->MinTime(1.0);
-BENCHMARK(BM_PlainFormulasSilenceAfterSignal)->MinTime(1.0);
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  const double minTime = 1.0;
+  benchmark::RegisterBenchmark(RatioReporter::kPlain, BM_PlainFormulas)->MinTime(minTime);
+  benchmark::RegisterBenchmark("ProcessBlock", BM_ProcessBlock)->MinTime(minTime);
+  benchmark::RegisterBenchmark("ProcessBlock/generic", BM_ProcessBlockCodePath, CpuLevel::kGeneric)->MinTime(minTime);
+  benchmark::RegisterBenchmark("ProcessBlock/avx2", BM_ProcessBlockCodePath, CpuLevel::kAvx2)->MinTime(minTime);
+  benchmark::RegisterBenchmark("ProcessBlock/avx512", BM_ProcessBlockCodePath, CpuLevel::kAvx512)->MinTime(minTime);
+  benchmark::RegisterBenchmark("ProcessBlock/silence after signal", BM_ProcessBlockSilenceAfterSignal)
+      ->MinTime(minTime);
+  benchmark::RegisterBenchmark("PlainFormulas/silence after signal", BM_PlainFormulasSilenceAfterSignal)
+      ->MinTime(minTime);
+  benchmark::RegisterBenchmark(RatioReporter::kPlainAgain, BM_PlainFormulas)->MinTime(minTime);
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}
