@@ -116,7 +116,9 @@ MORVANE_INLINE Pair NearMask(const Pair& v) {
   return {(V2d)(lo <= Splat<V2d>(kNearLimit)), (V2d)(hi <= Splat<V2d>(kNearLimit))};
 }
 MORVANE_INLINE V4d And(const V4d& a, const V4d& b) { return (V4d)((V4i)a & (V4i)b); }
-MORVANE_INLINE Pair And(const Pair& a, const Pair& b) { return {(V2d)((V2i)a.lo & (V2i)b.lo), (V2d)((V2i)a.hi & (V2i)b.hi)}; }
+MORVANE_INLINE Pair And(const Pair& a, const Pair& b) {
+  return {(V2d)((V2i)a.lo & (V2i)b.lo), (V2d)((V2i)a.hi & (V2i)b.hi)};
+}
 MORVANE_INLINE bool AllSet(const V2d& m) { return (((V2i)m)[0] & ((V2i)m)[1]) == -1; }
 template <class Q>
 MORVANE_INLINE bool AllSet(const Q& m) {

@@ -17,7 +17,8 @@ constexpr int kShaperRingFrames = 2 * kShaperPieceFrames;  // filter results in 
 // length, so nothing is allocated while processing.
 struct ShaperScratch {
   alignas(64) double ring[4 * kShaperRingFrames] = {};   // per frame: detection L, R, |input| L, R
-  alignas(64) double terms[4 * kShaperPieceFrames] = {};  // per frame: sustain gain L, R; then per frame attack term L, R
+  // Per frame the sustain gain L, R; then per frame the attack term L, R.
+  alignas(64) double terms[4 * kShaperPieceFrames] = {};
 };
 
 // The follower states of both channels, [0] left and [1] right.

@@ -286,7 +286,8 @@ TEST(SidechainFilter, ImpulseThroughTheSixStagesThenHeldAtZero) {
     for (int i = 1; i < k; ++i) binomial = binomial * (n + i) / i;
     return binomial * std::pow(c, k) * std::pow(1.0 - c, n);
   };
-  for (int mode : {int{SidechainFilter::kLowPass}, int{SidechainFilter::kHighPass}, int{SidechainFilter::kBandPass}, 7}) {
+  using F = SidechainFilter;
+  for (int mode : {int{F::kLowPass}, int{F::kHighPass}, int{F::kBandPass}, 7}) {
     SidechainFilter f;
     f.smoothing = c;
     f.mode = mode;
@@ -351,7 +352,7 @@ TEST(Blocks, StatesCarryOverWhateverTheBlockSizesAndHostCalls) {
   auto pieces = OpenInstance();
   Apply(*pieces, s);
   Stereo got(in.size());
-  const int sizes[] = {1, 7, 256, 257, 511, 1024, 3, 15, 16, 17, 31, 32, 33, 64, 65};
+  const int sizes[] = {1, 2, 4, 7, 256, 257, 511, 1024, 3, 15, 16, 17, 31, 32, 33, 64, 65};
   size_t start = 0;
   for (int k = 0; start < in.size(); ++k) {
     // The host stops, changes the rate and resumes in between: nothing resets,
@@ -362,7 +363,7 @@ TEST(Blocks, StatesCarryOverWhateverTheBlockSizesAndHostCalls) {
       pieces->Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
       SetParam(*pieces, Morvane::kAttackLength, s.attackLength);
     }
-    const int n = static_cast<int>(std::min(in.size() - start, static_cast<size_t>(sizes[k % 15])));
+    const int n = static_cast<int>(std::min(in.size() - start, static_cast<size_t>(sizes[k % 17])));
     Stereo part(static_cast<size_t>(n));
     std::copy(in.l.begin() + static_cast<long>(start), in.l.begin() + static_cast<long>(start) + n, part.l.begin());
     std::copy(in.r.begin() + static_cast<long>(start), in.r.begin() + static_cast<long>(start) + n, part.r.begin());
