@@ -178,6 +178,7 @@ void IGraphics::ReservedHook20() {}
 void IGraphics::HideCursor() {}
 void IGraphics::RestoreCursor() {}
 void IGraphics::ReservedHook27() {}
+void IGraphics::Idle() {}
 
 void IGraphics::Resize(int width, int height) {
   mWidth = width;

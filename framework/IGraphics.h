@@ -230,6 +230,10 @@ public:
   virtual void ApplyParamToControls(int paramIdx, double normalizedValue);                  // 30
   // Makes the back buffer (the editor's size) and the scratch bitmap anew.
   virtual void PrepareDrawing();                                                            // 31
+  // The host's regular idle call for the open editor (effEditIdle). A window
+  // that has no timer of its own handles its events and redraws here; one
+  // with a timer ignores it. Empty by default. [ui]
+  virtual void Idle();                                                                      // 32
 
   // ---- setup ---------------------------------------------------------------------
   // The plug-in library's module handle, from which LoadPlatformBitmap loads

@@ -20,9 +20,11 @@ packages=(
   # build for them, and 64-bit Wine under a virtual display to run the tests.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev googletest
   wine64 xvfb xauth
+  # The Linux editor window (Xlib, MIT-SHM) and its tests (XTest input under Xvfb).
+  libx11-dev libxext-dev libxtst-dev
   # The 32-bit x86 code as a Linux build, run under user-mode emulation.
   g++-multilib qemu-user
-  libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386
+  libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386 libx11-dev:i386 libxext-dev:i386
 )
 # With the argument fuzz, also what scripts/fuzz.sh needs: Clang and its libFuzzer runtime.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi

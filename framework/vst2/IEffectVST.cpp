@@ -423,6 +423,10 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     delete this;
     return 0;
   }
+  // The editor's idle runs without the instance lock, as a window's timer
+  // does: redrawing must not hold up the audio thread. Editing from it takes
+  // the lock where a value reaches the plug-in.
+  if (opcode == effEditIdle) return DoEditIdle();
 
   ILockGuard guard(mLock);
   switch (opcode) {
@@ -440,7 +444,6 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effEditGetRect: return DoEditGetRect(ptr);
     case effEditOpen: return DoEditOpen(ptr);
     case effEditClose: return DoEditClose();
-    case effEditIdle: return 0;
     case effIdentify: return kEffectIdentify;
     case effGetChunk: return DoGetChunk(index != 0, ptr);
     case effSetChunk: return DoSetChunk(index != 0, value, ptr);
@@ -546,6 +549,11 @@ VstIntPtr IEffectVST::DoEditOpen(void* parentWindow) {
   if (!editor || !editor->OpenWindow(parentWindow)) return 0;
   OnEditorOpened();
   return 1;
+}
+
+VstIntPtr IEffectVST::DoEditIdle() {
+  if (IGraphics* editor = GetEditor()) editor->Idle();
+  return 0;
 }
 
 VstIntPtr IEffectVST::DoEditClose() {

@@ -88,6 +88,7 @@ private:
   VstIntPtr DoEditGetRect(void* ptr);
   VstIntPtr DoEditOpen(void* parentWindow);
   VstIntPtr DoEditClose();
+  VstIntPtr DoEditIdle();
   VstIntPtr DoGetChunk(bool oneProgram, void* ptr);
   VstIntPtr DoSetChunk(bool oneProgram, VstIntPtr size, const void* data);
   VstIntPtr DoProcessEvents(const VstEvents* events);

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cmath>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -53,6 +54,12 @@ public:
   void ApplyParamToControls(int, double) override {}
   void PrepareDrawing() override {}
   void* OpenWindow(void* parentWindow) override { return parentWindow; }
+  void Idle() override {
+    ++idleCount;
+    if (onIdle) onIdle();
+  }
+  int idleCount = 0;
+  std::function<void()> onIdle;
   void CloseWindow() override {
     ++closeCount;
     if (events) events->push_back("window closed");
@@ -199,6 +206,21 @@ TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
   EXPECT_EQ(editor->closeCount, 1);
   // The plug-in hears of the closing before the window goes.
   EXPECT_EQ(plug->lifecycle, (std::vector<std::string>{"editor opened", "editor closed", "window closed"}));
+}
+
+TEST_F(Adapter, EditIdleReachesTheEditorWithoutTheInstanceLock) {
+  EXPECT_EQ(Dispatch(effect, effEditIdle), 0);  // no editor: nothing to do
+  FakeGraphics* editor = new FakeGraphics;
+  plug->AttachEditor(editor);
+  // Another thread's entry (the audio thread's, say) must not wait for the
+  // editor's redraw: it would if the idle call held the lock.
+  editor->onIdle = [this] {
+    AEffect* e = effect;
+    morvane_test::FinishesOrAbort("an entry on another thread during the editor's idle",
+                                  [e] { e->getParameter(e, 0); });
+  };
+  EXPECT_EQ(Dispatch(effect, effEditIdle), 0);
+  EXPECT_EQ(editor->idleCount, 1);
 }
 
 // ---- parameters from the host and the editor --------------------------------------------
