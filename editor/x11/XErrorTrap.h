@@ -1,0 +1,32 @@
+#pragma once
+// The library's own X error handler. Xlib has one error handler per process,
+// shared with the host, and its default one prints the error and exits: a
+// host that destroys its window (and so the editor's child window with it)
+// before closing the editor would lose the whole process at the editor's
+// next request. While at least one of the editor's display connections is
+// registered here, errors on those connections are recorded and otherwise
+// ignored, and errors on every other connection (the host's own) go to the
+// handler that was installed before. [ui]
+#include <X11/Xlib.h>
+
+#include <cstdint>
+
+namespace x11 {
+
+// What went wrong on one connection since it was registered.
+struct XErrorLog {
+  uint32_t count = 0;        // errors of any kind
+  XID lostResource = 0;      // the last window or drawable named by a BadWindow or BadDrawable
+};
+
+// Registers one of the editor's connections. The first registration of the
+// process installs the handler, keeping the one it replaces.
+void TrapErrors(Display* display);
+// Unregisters it (after XCloseDisplay, which may still report errors). The
+// last one restores the handler that was replaced, unless another one was
+// installed over ours since, which then stays.
+void UntrapErrors(Display* display);
+// The connection's record so far; all zero for one not registered.
+XErrorLog ErrorsOf(Display* display);
+
+}  // namespace x11

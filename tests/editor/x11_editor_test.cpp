@@ -1,0 +1,436 @@
+// The Linux editor window as a host drives it: the built Morvane.so loaded
+// with dlopen and entered through VSTPluginMain, its editor opened in a
+// window of the test's own with effEditOpen, idled with effEditIdle and
+// given mouse input with XTest. Needs an X display (scripts/test.sh runs it
+// under xvfb-run).
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bitmap/Bitmap.h"
+#include "editor/offscreen/IGraphicsOffscreen.h"
+#include "editor/x11/IGraphicsX11.h"
+#include "plugin/Morvane.h"
+#include "tests/editor/X11TestSupport.h"
+#include "tests/vst2/RecordingHost.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+using x11_test::IdleFor;
+using x11_test::IdleUntil;
+using x11_test::XHost;
+
+constexpr int kWidth = 578;
+constexpr int kHeight = 299;
+// The Attack knob: 140 x 140 pixels at (38, 56), parameter 0, whose default
+// is 0.5 normalised; a full sweep takes 4 x 140 = 560 pixels.
+constexpr int kAttackX = 108;
+constexpr int kAttackY = 126;
+
+// A state of the parameters, set through setParameter in both editors compared.
+const float kState[][2] = {{0, 0.8f}, {1, 0.25f}, {3, 0.9f}, {4, 0.6f}, {7, 0.1f}};
+
+// Pixels where the window differs from the off-screen render (colour bytes:
+// a window has no alpha); the first difference goes to *first.
+int Differences(XImage* window, BM_MemBitmap& render, std::string* first) {
+  int count = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const uint32_t want = render.GetBits()[y * render.GetRowSpan() + x] & 0xFFFFFF;
+      const uint32_t got = x11_test::Rgb(window, x, y);
+      if (want != got && count++ == 0) {
+        char text[96];
+        std::snprintf(text, sizeof text, "(%d, %d): window %06x, render %06x", x, y, got, want);
+        *first = text;
+      }
+    }
+  }
+  return count;
+}
+
+// Morvane with the off-screen editor in the state above, drawn once.
+struct Reference {
+  Morvane plug{nullptr, IGraphicsOffscreen::Make};
+  IGraphicsOffscreen* graphics;
+
+  Reference() {
+    AEffect* e = plug.GetAEffect();
+    Dispatch(e, effOpen);
+    for (const auto& v : kState) e->setParameter(e, static_cast<VstInt32>(v[0]), v[1]);
+    Dispatch(e, effEditOpen);
+    graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
+    graphics->Tick();
+  }
+};
+
+// Everything written to stderr while it lives.
+class StderrCapture {
+public:
+  StderrCapture() {
+    std::fflush(stderr);
+    mFile = std::tmpfile();
+    mSaved = dup(2);
+    dup2(fileno(mFile), 2);
+  }
+  std::string Text() {
+    std::fflush(stderr);
+    dup2(mSaved, 2);
+    close(mSaved);
+    std::string text;
+    std::rewind(mFile);
+    for (int c; (c = std::fgetc(mFile)) != EOF;) text += static_cast<char>(c);
+    std::fclose(mFile);
+    return text;
+  }
+
+private:
+  std::FILE* mFile;
+  int mSaved;
+};
+
+class X11Editor : public testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    sLibrary = dlopen(MORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (sLibrary) sEntry = reinterpret_cast<VstPluginMainProc>(dlsym(sLibrary, "VSTPluginMain"));
+  }
+  static void TearDownTestSuite() {
+    if (sLibrary) dlclose(sLibrary);
+  }
+
+  void SetUp() override {
+    ASSERT_NE(host.display, nullptr) << "needs an X display: run under xvfb-run (scripts/test.sh does)";
+    ASSERT_NE(sEntry, nullptr) << dlerror();
+    effect = Make(recorder);
+  }
+  void TearDown() override {
+    for (AEffect* e : {effect, second}) {
+      if (!e) continue;
+      Dispatch(e, effEditClose);
+      Dispatch(e, effClose);
+    }
+  }
+
+  AEffect* Make(RecordingHost& h) {
+    AEffect* e = sEntry(&RecordingHost::Callback);
+    e->user = &h;
+    Dispatch(e, effOpen);
+    return e;
+  }
+  static bool Open(AEffect* e, XHost& h) { return Dispatch(e, effEditOpen, 0, 0, h.ParentHandle()) == 1; }
+  static std::function<void()> Idler(AEffect* e) {
+    return [e] { Dispatch(e, effEditIdle); };
+  }
+  float Value(int param, AEffect* e = nullptr) {
+    e = e ? e : effect;
+    return e->getParameter(e, param);
+  }
+  // The edit calls the host received (begin, automate, end), in order.
+  static std::vector<RecordedCall> Edits(const RecordingHost& h) {
+    std::vector<RecordedCall> edits;
+    for (const RecordedCall& c : h.calls) {
+      if (c.opcode == audioMasterBeginEdit || c.opcode == audioMasterAutomate || c.opcode == audioMasterEndEdit) {
+        edits.push_back(c);
+      }
+    }
+    return edits;
+  }
+
+  static void* sLibrary;
+  static VstPluginMainProc sEntry;
+  XHost host;
+  RecordingHost recorder;
+  AEffect* effect = nullptr;
+  AEffect* second = nullptr;
+};
+
+void* X11Editor::sLibrary = nullptr;
+VstPluginMainProc X11Editor::sEntry = nullptr;
+
+// ---- gestures ----------------------------------------------------------------------------
+
+TEST_F(X11Editor, DragLeavingTheWindowTurnsTheKnobInOneGesture) {
+  ASSERT_TRUE(Open(effect, host));
+  const auto idle = Idler(effect);
+  IdleFor(idle, 100);
+  recorder.Clear();
+
+  host.MoveTo(kAttackX, kAttackY);
+  host.Button(1, true);
+  for (int step = 1; step <= 5; ++step) {
+    host.MoveTo(kAttackX, kAttackY - 20 * step);
+    IdleFor(idle, 15);
+  }
+  host.MoveTo(kAttackX + 300, -30);  // outside the editor and its parent
+  IdleFor(idle, 15);
+  host.Button(1, false);  // released there
+  ASSERT_TRUE(IdleUntil(idle, [&] { return recorder.Count(audioMasterEndEdit) > 0; }));
+
+  // 156 pixels up, at 560 pixels a sweep.
+  const double expected = 0.5 + (kAttackY + 30) / 560.0;
+  EXPECT_NEAR(Value(0), expected, 1e-6);
+  const std::vector<RecordedCall> edits = Edits(recorder);
+  ASSERT_GE(edits.size(), 3u);
+  EXPECT_EQ(edits.front().opcode, audioMasterBeginEdit);
+  EXPECT_EQ(edits.back().opcode, audioMasterEndEdit);
+  for (size_t i = 1; i + 1 < edits.size(); ++i) EXPECT_EQ(edits[i].opcode, audioMasterAutomate) << i;
+  for (const RecordedCall& c : edits) EXPECT_EQ(c.index, 0);
+  EXPECT_NEAR(edits[edits.size() - 2].opt, expected, 1e-6);
+
+  // The gesture is over: moving again turns nothing.
+  host.MoveTo(kAttackX, kAttackY);
+  IdleFor(idle, 60);
+  EXPECT_NEAR(Value(0), expected, 1e-6);
+}
+
+TEST_F(X11Editor, QuickCloseSecondClickRestoresTheDefault) {
+  ASSERT_TRUE(Open(effect, host));
+  const auto idle = Idler(effect);
+  effect->setParameter(effect, 0, 0.9f);
+  IdleFor(idle, 60);
+
+  // Too slow, then too far apart: two clicks, not a double click.
+  host.MoveTo(kAttackX, kAttackY);
+  host.Click(1);
+  IdleFor(idle, 450);
+  host.Click(1);
+  IdleFor(idle, 60);
+  host.MoveTo(kAttackX + 12, kAttackY);
+  host.Click(1);
+  IdleFor(idle, 60);
+  EXPECT_FLOAT_EQ(Value(0), 0.9f);
+
+  recorder.Clear();
+  host.Click(1);
+  host.Click(1);
+  ASSERT_TRUE(IdleUntil(idle, [&] { return recorder.Count(audioMasterAutomate) > 0; }));
+  EXPECT_FLOAT_EQ(Value(0), 0.5f);
+  EXPECT_FLOAT_EQ(Edits(recorder).front().opt, 0.5f);
+}
+
+TEST_F(X11Editor, WheelStepsAndMiddleButtonGesture) {
+  ASSERT_TRUE(Open(effect, host));
+  const auto idle = Idler(effect);
+  IdleFor(idle, 60);
+  host.MoveTo(kAttackX, kAttackY);
+
+  host.Click(4);  // one notch up: 1 %
+  ASSERT_TRUE(IdleUntil(idle, [&] { return Value(0) > 0.5f; }));
+  EXPECT_NEAR(Value(0), 0.51, 1e-6);
+  host.Click(5);
+  host.Click(5);
+  host.Click(6);  // sideways: nothing
+  host.Click(7);
+  IdleFor(idle, 100);
+  EXPECT_NEAR(Value(0), 0.49, 1e-6);
+
+  recorder.Clear();
+  host.Button(2, true);
+  IdleFor(idle, 30);
+  host.Button(2, false);
+  ASSERT_TRUE(IdleUntil(idle, [&] { return recorder.Count(audioMasterEndEdit) > 0; }));
+  const std::vector<RecordedCall> edits = Edits(recorder);
+  ASSERT_EQ(edits.size(), 2u);
+  EXPECT_EQ(edits[0].opcode, audioMasterBeginEdit);
+  EXPECT_EQ(edits[1].opcode, audioMasterEndEdit);
+  EXPECT_NEAR(Value(0), 0.49, 1e-6);
+}
+
+TEST_F(X11Editor, TwoEditorsAtOnceEachTakeTheirOwnInput) {
+  RecordingHost otherRecorder;
+  second = Make(otherRecorder);
+  XHost below(100, 520);
+  ASSERT_TRUE(Open(effect, host));
+  ASSERT_TRUE(Open(second, below));
+  const auto idleBoth = [&] {
+    Dispatch(effect, effEditIdle);
+    Dispatch(second, effEditIdle);
+  };
+  IdleFor(idleBoth, 60);
+
+  below.MoveTo(kAttackX, kAttackY);
+  below.Click(4);
+  ASSERT_TRUE(IdleUntil(idleBoth, [&] { return Value(0, second) > 0.5f; }));
+  EXPECT_FLOAT_EQ(Value(0), 0.5f);
+
+  // Closing the first leaves the second working.
+  Dispatch(effect, effEditClose);
+  below.Click(4);
+  ASSERT_TRUE(IdleUntil(Idler(second), [&] { return Value(0, second) > 0.515f; }));
+  EXPECT_NEAR(Value(0, second), 0.52, 1e-6);
+}
+
+// ---- pixels ------------------------------------------------------------------------------
+
+TEST_F(X11Editor, WindowShowsTheOffscreenRenderAndRepaintsWhatWasLost) {
+  for (const auto& v : kState) effect->setParameter(effect, static_cast<VstInt32>(v[0]), v[1]);
+  ASSERT_TRUE(Open(effect, host));
+  const auto idle = Idler(effect);
+  IdleFor(idle, 120);
+  const Window window = host.EditorWindow();
+  ASSERT_NE(window, 0u);
+
+  Reference reference;
+  XImage* shown = host.Grab(window, kWidth, kHeight);
+  ASSERT_NE(shown, nullptr);
+  std::string first;
+  EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << first;
+
+  XDestroyImage(shown);
+  // What a user sees in the host's window, for looking at.
+  const int shotWidth = kWidth + 60;
+  const int shotHeight = kHeight + 40;
+  if (XImage* parent = host.Grab(host.parent, shotWidth, shotHeight)) {
+    BM_MemBitmap shot(shotWidth, shotHeight);
+    for (int y = 0; y < shotHeight; ++y) {
+      for (int x = 0; x < shotWidth; ++x) {
+        shot.GetBits()[y * shot.GetRowSpan() + x] = 0xFF000000u | x11_test::Rgb(parent, x, y);
+      }
+    }
+    WritePngFile(&shot, MORVANE_X11_SHOT_PATH);
+    XDestroyImage(parent);
+  }
+
+  // A window over part of the editor, then gone: the server keeps nothing
+  // of what was under it, and the editor paints it again.
+  XSetWindowAttributes a = {};
+  a.override_redirect = True;
+  a.background_pixel = 0xFF0000;
+  const Window cover = XCreateWindow(host.display, DefaultRootWindow(host.display), 250, 150, 200, 150, 0,
+                                     CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+  XMapRaised(host.display, cover);
+  XSync(host.display, False);
+  XDestroyWindow(host.display, cover);
+  XSync(host.display, False);
+  XImage* lost = host.Grab(window, kWidth, kHeight);
+  const bool somethingLost = Differences(lost, reference.graphics->Screen(), &first) > 0;
+  XDestroyImage(lost);
+  EXPECT_TRUE(somethingLost);  // the repaint below has work to do
+
+  IdleFor(idle, 60);
+  XImage* repainted = host.Grab(window, kWidth, kHeight);
+  EXPECT_EQ(Differences(repainted, reference.graphics->Screen(), &first), 0) << first;
+  XDestroyImage(repainted);
+}
+
+// The same through the editor class linked directly, with and without MIT-SHM.
+TEST_F(X11Editor, SharedAndPlainImagesShowTheSamePixels) {
+  Reference reference;
+  for (bool shared : {true, false}) {
+    IGraphicsX11::AllowSharedMemory(shared);
+    Morvane plug(nullptr);
+    AEffect* e = plug.GetAEffect();
+    Dispatch(e, effOpen);
+    for (const auto& v : kState) e->setParameter(e, static_cast<VstInt32>(v[0]), v[1]);
+    XHost parent;
+    ASSERT_TRUE(Open(e, parent));
+    EXPECT_EQ(static_cast<IGraphicsX11*>(plug.GetEditor())->UsesSharedMemory(), shared);
+    IdleFor(Idler(e), 100);
+    XImage* shown = parent.Grab(parent.EditorWindow(), kWidth, kHeight);
+    ASSERT_NE(shown, nullptr);
+    std::string first;
+    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << (shared ? "shared: " : "plain: ") << first;
+    XDestroyImage(shown);
+    Dispatch(e, effEditClose);
+  }
+  IGraphicsX11::AllowSharedMemory(true);
+}
+
+// ---- the host's window going first, and many openings ----------------------------------------
+
+int gHostErrors = 0;
+int CountHostError(Display*, XErrorEvent*) {
+  ++gHostErrors;
+  return 0;
+}
+
+TEST_F(X11Editor, ParentDestroyedBeforeEditCloseIsQuietAndLeavesTheHostsHandler) {
+  const XErrorHandler xlibDefault = XSetErrorHandler(CountHostError);
+  StderrCapture capture;
+  for (bool idleBetween : {true, false}) {
+    XHost doomed;
+    ASSERT_TRUE(Open(effect, doomed));
+    IdleFor(Idler(effect), 60);
+
+    // Meanwhile the host's own errors still reach the host's handler.
+    gHostErrors = 0;
+    const Window gone = XCreateSimpleWindow(doomed.display, doomed.parent, 0, 0, 1, 1, 0, 0, 0);
+    XDestroyWindow(doomed.display, gone);
+    XMapWindow(doomed.display, gone);
+    XSync(doomed.display, False);
+    EXPECT_EQ(gHostErrors, 1);
+
+    XDestroyWindow(doomed.display, doomed.parent);
+    doomed.parent = 0;
+    XSync(doomed.display, False);
+    effect->setParameter(effect, 0, idleBetween ? 0.3f : 0.7f);  // a redraw is due
+    if (idleBetween) IdleFor(Idler(effect), 100);
+    EXPECT_EQ(Dispatch(effect, effEditClose), 1);
+  }
+  // The editor opens and draws again in a window that lives.
+  ASSERT_TRUE(Open(effect, host));
+  IdleFor(Idler(effect), 60);
+  Dispatch(effect, effEditClose);
+
+  EXPECT_EQ(capture.Text(), "");
+  EXPECT_EQ(XSetErrorHandler(xlibDefault), CountHostError);  // the host's handler is back in place
+}
+
+int OpenFiles() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+// Shared-memory segments mapped into this process.
+int SharedSegments() {
+  std::ifstream maps("/proc/self/maps");
+  int count = 0;
+  for (std::string line; std::getline(maps, line);) count += line.find("SYSV") != std::string::npos;
+  return count;
+}
+
+size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#endif
+}
+
+TEST_F(X11Editor, ThousandOpenCloseCyclesKeepFilesAndMemory) {
+  const auto cycle = [&] {
+    ASSERT_TRUE(Open(effect, host));
+    Dispatch(effect, effEditIdle);  // the first frame is due at once: it draws everything
+    Dispatch(effect, effEditClose);
+  };
+  for (int i = 0; i < 20; ++i) cycle();
+  const int files = OpenFiles();
+  const int segments = SharedSegments();
+  const size_t heap = HeapInUse();
+  for (int i = 0; i < 1000 && !HasFatalFailure(); ++i) cycle();
+  EXPECT_EQ(OpenFiles(), files);
+  EXPECT_EQ(SharedSegments(), segments);
+  const size_t grown = HeapInUse() > heap ? HeapInUse() - heap : 0;
+  EXPECT_LT(grown, 64u * 1024u) << "bytes";
+}
+
+}  // namespace
