@@ -251,6 +251,22 @@ TEST_F(X11Editor, WheelStepsAndMiddleButtonGesture) {
   EXPECT_NEAR(Value(0), 0.49, 1e-6);
 }
 
+TEST_F(X11Editor, KeysTheEditorDoesNotTakeGoOnToTheHostsWindow) {
+  XSelectInput(host.display, host.parent, KeyPressMask | KeyReleaseMask);
+  ASSERT_TRUE(Open(effect, host));
+  IdleFor(Idler(effect), 60);
+  host.MoveTo(kAttackX, kAttackY);  // keys go to the window under the pointer
+  host.Key(XK_space);
+  XEvent press = {};
+  const auto keyEvent = [&](int type, XEvent* event) {
+    return IdleUntil(Idler(effect), [&] { return XCheckTypedWindowEvent(host.display, host.parent, type, event); });
+  };
+  ASSERT_TRUE(keyEvent(KeyPress, &press));
+  EXPECT_EQ(press.xkey.keycode, XKeysymToKeycode(host.display, XK_space));
+  XEvent release = {};
+  EXPECT_TRUE(keyEvent(KeyRelease, &release));
+}
+
 TEST_F(X11Editor, TwoEditorsAtOnceEachTakeTheirOwnInput) {
   RecordingHost otherRecorder;
   second = Make(otherRecorder);
@@ -344,7 +360,8 @@ TEST_F(X11Editor, SharedAndPlainImagesShowTheSamePixels) {
     XImage* shown = parent.Grab(parent.EditorWindow(), kWidth, kHeight);
     ASSERT_NE(shown, nullptr);
     std::string first;
-    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << (shared ? "shared: " : "plain: ") << first;
+    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0)
+        << (shared ? "shared: " : "plain: ") << first;
     XDestroyImage(shown);
     Dispatch(e, effEditClose);
   }
