@@ -103,6 +103,32 @@ private:
   int mSaved;
 };
 
+int OpenFiles() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+// Shared-memory segments mapped into this process.
+int SharedSegments() {
+  std::ifstream maps("/proc/self/maps");
+  int count = 0;
+  for (std::string line; std::getline(maps, line);) count += line.find("SYSV") != std::string::npos;
+  return count;
+}
+
+size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#endif
+}
+
 class X11Editor : public testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -415,30 +441,20 @@ TEST_F(X11Editor, ParentDestroyedBeforeEditCloseIsQuietAndLeavesTheHostsHandler)
   EXPECT_EQ(XSetErrorHandler(xlibDefault), CountHostError);  // the host's handler is back in place
 }
 
-int OpenFiles() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++count;
-    closedir(dir);
-  }
-  return count;
-}
+TEST_F(X11Editor, WithoutAServerOrAParentTheEditorDoesNotOpen) {
+  const int filesAtStart = OpenFiles();
+  const std::string display = std::getenv("DISPLAY");
+  unsetenv("DISPLAY");
+  EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, host.ParentHandle()), 0);
+  setenv("DISPLAY", display.c_str(), 1);
+  EXPECT_EQ(Dispatch(effect, effEditIdle), 0);
 
-// Shared-memory segments mapped into this process.
-int SharedSegments() {
-  std::ifstream maps("/proc/self/maps");
-  int count = 0;
-  for (std::string line; std::getline(maps, line);) count += line.find("SYSV") != std::string::npos;
-  return count;
-}
-
-size_t HeapInUse() {
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-#endif
+  const Window gone = XCreateSimpleWindow(host.display, host.parent, 0, 0, 1, 1, 0, 0, 0);
+  XDestroyWindow(host.display, gone);
+  XSync(host.display, False);
+  EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(gone))), 0);
+  EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, nullptr), 0);
+  EXPECT_EQ(OpenFiles(), filesAtStart);  // nothing left open by the failures
 }
 
 TEST_F(X11Editor, ThousandOpenCloseCyclesKeepFilesAndMemory) {
