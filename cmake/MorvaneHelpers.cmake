@@ -1,7 +1,8 @@
 # morvane_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS label])
 # LABELS takes one label: the discovered tests receive it through
 # gtest_discover_tests, whose generated script splits a list apart.
-# Builds one GoogleTest executable and registers its tests with CTest.
+# Builds one GoogleTest executable and registers its tests with CTest (in
+# cross builds, the executable as one test).
 # GoogleTest is needed only when the tests are built.
 if(MORVANE_TESTS)
   include(GoogleTest)
@@ -14,8 +15,31 @@ function(morvane_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
-  gtest_discover_tests(${T_NAME}
-    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES LABELS "${T_LABELS}"
-    DISCOVERY_TIMEOUT 60)
+  if(CMAKE_CROSSCOMPILING)
+    # Under an emulator (Wine, qemu) each start costs a lot more than a test:
+    # the executable runs as one test.
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${T_NAME}
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      PROPERTIES LABELS "${T_LABELS}"
+      DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+# morvane_add_dll_check(<target>)
+# Registers the file check of a Windows plug-in DLL: machine type, the DLLs it
+# imports, the names it exports, its resources and its thread-local-storage
+# callbacks (tests/vst2/check_dll.cmake).
+function(morvane_add_dll_check target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(machine x86-64)
+  else()
+    set(machine i386)
+  endif()
+  add_test(NAME ${target}_dll_file
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:${target}> -DMACHINE=${machine} -DVERSION=${PROJECT_VERSION}
+            -P ${PROJECT_SOURCE_DIR}/tests/vst2/check_dll.cmake)
+  set_tests_properties(${target}_dll_file PROPERTIES LABELS vst2)
 endfunction()

@@ -7,7 +7,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Hosts may call a 32-bit plug-in with a stack aligned to 4 bytes only.
-set(CMAKE_C_FLAGS_INIT   "-mstackrealign")
-set(CMAKE_CXX_FLAGS_INIT "-mstackrealign")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# No emulator: 32-bit Windows programs need 32-bit Wine, which cannot start on
+# machines that refuse 32-bit programs. The x86 code is run as a 32-bit Linux
+# build instead (toolchain-i686-linux-gnu.cmake).
