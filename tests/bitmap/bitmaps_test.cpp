@@ -111,12 +111,6 @@ TEST(SysBitmap, OversizedRequestFailsEmpty) {
   EXPECT_EQ(bitmap.GetBits(), nullptr);
 }
 
-TEST(SysBitmap, HasNoDeviceContextWithoutAWindowSystem) {
-  BM_SysBitmap bitmap(8, 8);
-  EXPECT_EQ(bitmap.GetDeviceContext(), nullptr);
-  EXPECT_EQ(bitmap.QueryExtension(0x59555678, nullptr), 0);
-}
-
 TEST(Color32, PacksTheLowBytesOfEachChannel) {
   EXPECT_EQ(BM_PackColor32(0x80, 0x10, 0x20, 0x30), 0x80102030u);
   EXPECT_EQ(BM_PackColor32(0x1FF, -1, 0x100, 0x201), 0xFFFF0001u);

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 
 #include "bitmap/Png.h"
 #include "tests/bitmap/TestBitmaps.h"
@@ -193,37 +194,33 @@ TEST(PngDecode, RefusesImagesBeyondTheSizeLimit) {
   EXPECT_EQ(Pixel(*bitmap, 16383, 0), 0xFFFFFFFFu);
 }
 
-// A scratch folder for files, removed with its files afterwards.
+// A scratch folder for files, removed with its files afterwards. Names are
+// UTF-8, as the loader takes them.
 class PngFiles : public testing::Test {
 protected:
   void SetUp() override {
-    char pattern[] = "/tmp/bitmap-png-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    mDir = pattern;
+    namespace fs = std::filesystem;
+    std::random_device entropy;
+    fs::path dir;
+    do {
+      dir = fs::temp_directory_path() / ("bitmap-png-" + std::to_string(entropy()));
+    } while (!fs::create_directory(dir));
+    mDir = dir.u8string();
   }
-  void TearDown() override {
-    for (auto it = mCreated.rbegin(); it != mCreated.rend(); ++it) std::remove(it->c_str());
-    std::remove(mDir.c_str());
-  }
+  void TearDown() override { std::filesystem::remove_all(std::filesystem::u8path(mDir)); }
   std::string Write(const std::string& name, const Bytes& bytes) {
     std::string path = mDir + "/" + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (f) {
-      std::fwrite(bytes.data(), 1, bytes.size(), f);
-      std::fclose(f);
-    }
-    mCreated.push_back(path);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_TRUE(out.good()) << path;
     return path;
   }
   std::string MakeDir(const std::string& name) {
     std::string path = mDir + "/" + name;
-    mkdir(path.c_str(), 0700);
-    mCreated.push_back(path);
+    std::filesystem::create_directory(std::filesystem::u8path(path));
     return path;
   }
   std::string mDir;
-  std::vector<std::string> mCreated;
 };
 
 TEST_F(PngFiles, LoadIntoANewOrAGivenBitmap) {
@@ -242,6 +239,14 @@ TEST_F(PngFiles, LoadIntoANewOrAGivenBitmap) {
   EXPECT_EQ(LoadPngFile(path.c_str(), &flipped), &flipped);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(flipped.At(x, y), pixels[y * 5 + x]) << x << "," << y;
+}
+
+TEST_F(PngFiles, PathsBeyondAsciiAreFound) {
+  const Bytes png = bmtest::WritePng(Rgba(1, 1, {0xFF654321}));
+  const std::string path = Write("Kl\xC3\xA4nge \xE9\x9F\xB3.png", png);  // "Klänge 音.png"
+  std::unique_ptr<BM_IBitmap> loaded(LoadPngFile(path.c_str()));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(Pixel(*loaded, 0, 0), 0xFF654321u);
 }
 
 TEST_F(PngFiles, UnreadableFilesGiveNullAndGivenBitmapsStayWithTheCaller) {

@@ -3,21 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <thread>
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
 #include "tests/framework/LockProbe.h"
+#include "tests/vst2/PluginLibrary.h"
 
 namespace {
 
 TEST(EntryPoints, ConstructionIsSerialisedAcrossThreads) {
-  void* library = dlopen(MORVANE_PROBE_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
-  auto oldEntry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "main"));
+  void* library = vst2test::OpenLibrary(MORVANE_PROBE_PATH);
+  ASSERT_NE(library, nullptr) << vst2test::LibraryError();
+  auto entry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "VSTPluginMain"));
+  auto oldEntry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "main"));
   ASSERT_NE(entry, nullptr);
   ASSERT_NE(oldEntry, nullptr);
 
@@ -42,17 +41,17 @@ TEST(EntryPoints, ConstructionIsSerialisedAcrossThreads) {
       e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     }
   }
-  dlclose(library);
+  vst2test::CloseLibrary(library);
 }
 
 // A plug-in that cannot be made gives the host null from both entry points,
 // and the construction lock is free again for the next instantiation on any
 // thread.
 TEST(EntryPoints, FailedConstructionAnswersNull) {
-  void* library = dlopen(MORVANE_REFUSING_PROBE_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
-  auto oldEntry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "main"));
+  void* library = vst2test::OpenLibrary(MORVANE_REFUSING_PROBE_PATH);
+  ASSERT_NE(library, nullptr) << vst2test::LibraryError();
+  auto entry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "VSTPluginMain"));
+  auto oldEntry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "main"));
   ASSERT_NE(entry, nullptr);
   ASSERT_NE(oldEntry, nullptr);
   AEffect* made[2] = {reinterpret_cast<AEffect*>(1), reinterpret_cast<AEffect*>(1)};
@@ -60,7 +59,7 @@ TEST(EntryPoints, FailedConstructionAnswersNull) {
   morvane_test::FinishesOrAbort("an entry point after a failed construction", [&] { made[1] = oldEntry(nullptr); });
   EXPECT_EQ(made[0], nullptr);
   EXPECT_EQ(made[1], nullptr);
-  dlclose(library);
+  vst2test::CloseLibrary(library);
 }
 
 }  // namespace

@@ -1,17 +1,19 @@
-// The built plug-in library as a host sees it: loaded with dlopen, entered
+// The built plug-in library as a host sees it: loaded as a host loads it, entered
 // through its exported VSTPluginMain and main, driven through the effect
 // record with a recording host callback.
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/PluginLibrary.h"
 #include "tests/vst2/RecordingHost.h"
 
 namespace {
@@ -38,13 +40,13 @@ const std::vector<unsigned char> kHeaderBytes(kHeader, kHeader + 8);
 class Module : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    sLibrary = dlopen(MORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(sLibrary, nullptr) << dlerror();
-    sEntry = reinterpret_cast<VstPluginMainProc>(dlsym(sLibrary, "VSTPluginMain"));
-    sMain = reinterpret_cast<VstPluginMainProc>(dlsym(sLibrary, "main"));
+    sLibrary = vst2test::OpenLibrary(MORVANE_PLUGIN_PATH);
+    ASSERT_NE(sLibrary, nullptr) << vst2test::LibraryError();
+    sEntry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(sLibrary, "VSTPluginMain"));
+    sMain = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(sLibrary, "main"));
   }
   static void TearDownTestSuite() {
-    if (sLibrary) dlclose(sLibrary);
+    if (sLibrary) vst2test::CloseLibrary(sLibrary);
     sLibrary = nullptr;
   }
 
@@ -208,7 +210,9 @@ TEST_F(Module, OutOfRangeIndicesWriteNothing) {
   EXPECT_EQ(Values(effect), std::vector<double>(kDefaults, kDefaults + kParams));
 
   // Programs that do not exist are not selected.
-  for (VstIntPtr program : {VstIntPtr(1), VstIntPtr(-1), VstIntPtr(1) << 32}) {
+  std::vector<VstIntPtr> programs = {1, -1};
+  if (sizeof(VstIntPtr) == 8) programs.push_back(static_cast<VstIntPtr>(int64_t{1} << 32));
+  for (VstIntPtr program : programs) {
     Dispatch(effect, effSetProgram, 0, program);
     EXPECT_EQ(Dispatch(effect, effGetProgram), 0) << program;
   }
@@ -365,14 +369,15 @@ TEST_F(Module, ChunkPointerStaysValidUntilTheNextChunkCall) {
 // ---- capabilities ---------------------------------------------------------------
 
 TEST_F(Module, Capabilities) {
+  const VstIntPtr kCockosYes = static_cast<VstIntPtr>(0xBEEF0000u);  // the same 32 bits in 32-bit builds
   struct Case {
     const char* text;
     VstIntPtr answer;
   };
   const Case cases[] = {{"receiveVstTimeInfo", 1},           {"sendVstEvents", 0},
                         {"sendVstMidiEvent", 0},             {"receiveVstEvents", 0},
-                        {"receiveVstMidiEvent", 0},          {"hasCockosExtensions", 0xBEEF0000},
-                        {"hasCockosViewAsConfig", 0xBEEF0000}, {"receiveVstTimeInfo ", 0},
+                        {"receiveVstMidiEvent", 0},          {"hasCockosExtensions", kCockosYes},
+                        {"hasCockosViewAsConfig", kCockosYes}, {"receiveVstTimeInfo ", 0},
                         {"ReceiveVstTimeInfo", 0},           {"bypass", 0},
                         {"", 0}};
   for (const Case& c : cases) {
@@ -380,6 +385,73 @@ TEST_F(Module, Capabilities) {
     std::strcpy(text, c.text);
     EXPECT_EQ(Dispatch(effect, effCanDo, 0, 0, text), c.answer) << c.text;
   }
+}
+
+// Host threads that entered the plug-in end after it was closed, some while
+// the library is still loaded and some only after it was unloaded; the
+// library then loads and works again. (On Windows the static runtime's
+// thread-local-storage callbacks run at every one of these thread ends.)
+VstIntPtr VSTCALLBACK QuietHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
+
+TEST(ModuleLifetime, HostThreadsOutliveThePlugInAndItsLibrary) {
+  auto load = [](void*& library) -> AEffect* {
+    library = vst2test::OpenLibrary(MORVANE_PLUGIN_PATH);
+    if (!library) return nullptr;
+    auto entry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "VSTPluginMain"));
+    AEffect* e = entry ? entry(&QuietHost) : nullptr;
+    if (!e) return nullptr;
+    e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    e->dispatcher(e, effSetBlockSize, 0, 64, nullptr, 0.0f);
+    e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    return e;
+  };
+  auto work = [](AEffect* e) {
+    std::vector<float> in(64, 0.5f), out(64);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    e->processReplacing(e, ins, outs, 64);
+    char text[64] = "";
+    e->dispatcher(e, effGetParamDisplay, 3, 0, text, 0.0f);
+    return out[63];
+  };
+
+  void* library = nullptr;
+  AEffect* effect = load(library);
+  ASSERT_NE(effect, nullptr) << vst2test::LibraryError();
+  const float expected = work(effect);
+  std::thread([&] { work(effect); }).join();
+
+  std::mutex m;
+  std::condition_variable changed;
+  bool worked = false, unloaded = false;
+  std::thread late([&] {
+    work(effect);
+    std::unique_lock<std::mutex> lock(m);
+    worked = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return unloaded; });
+  });
+  {
+    std::unique_lock<std::mutex> lock(m);
+    changed.wait(lock, [&] { return worked; });
+  }
+  effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+  vst2test::CloseLibrary(library);
+  {
+    std::lock_guard<std::mutex> lock(m);
+    unloaded = true;
+    changed.notify_all();
+  }
+  late.join();
+
+  effect = load(library);
+  ASSERT_NE(effect, nullptr) << vst2test::LibraryError();
+  float again = 0.0f;
+  std::thread([&] { again = work(effect); }).join();
+  EXPECT_EQ(again, expected);
+  effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+  vst2test::CloseLibrary(library);
 }
 
 }  // namespace
