@@ -24,7 +24,8 @@ packages=(
   libx11-dev libxext-dev libxtst-dev
   # The 32-bit x86 code as a Linux build, run under user-mode emulation.
   g++-multilib qemu-user
-  libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386 libx11-dev:i386 libxext-dev:i386
+  libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386 libfreetype-dev:i386 libfontconfig-dev:i386
+  libx11-dev:i386 libxext-dev:i386
 )
 # With the argument fuzz, also what scripts/fuzz.sh needs: Clang and its libFuzzer runtime.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole suite twice:
-# once as released (warnings are errors), once under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# Installs what is missing, then builds and runs the whole suite: as released
+# (warnings are errors); cross-built for Windows x86-64 under Wine, with the
+# file checks of both DLLs; built for 32-bit x86 under qemu-i386; and under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero on any
+# failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,12 @@ echo "== release build"
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_WERROR=ON
 ctest --test-dir build/release --output-on-failure -j"$jobs" -LE x11
 x11_ctest build/release
+
+echo "== Windows DLLs (x86-64 suite under Wine, file checks of both)"
+bash scripts/test-windows.sh
+
+echo "== 32-bit x86 (suite under qemu-i386)"
+bash scripts/test-x86.sh
 
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_WERROR=ON \

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# test-windows.sh: builds both DLLs (scripts/build-windows.sh), then
+# 1. runs the x86-64 suite and the x86-64 DLL's file check under 64-bit Wine,
+#    on a virtual X display (Xvfb);
+# 2. runs the x86 DLL's file check (its code runs in scripts/test-x86.sh);
+# 3. renders the same audio through the x86-64 DLL under Wine and through the
+#    Linux library of build/release, and requires the same bytes.
+# Wine's prefix is kept in the cache folder (cmake/wine64-run.sh makes it);
+# runs of several builds of one machine take turns on it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+jobs=$(nproc)
+cache="${MORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/morvane}"
+export WINEPREFIX="${WINEPREFIX:-$cache/wine64}"
+wine=cmake/wine64-run.sh
+
+bash scripts/build-windows.sh
+ref=$(bash scripts/render-reference.sh)
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 6>"$WINEPREFIX.run.lock"
+flock 6
+# The Wine server outlives its last program by a few seconds; it is waited
+# for while the display is still there, so the next run starts afresh.
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -u
+  rc=0
+  ctest --test-dir build/win64 --output-on-failure -j"$1" || rc=1
+  "$2" build/win64/tests/vst2/vst2_render.exe build/win64/plugin/Morvane.dll build/win64/render.raw || rc=1
+  /usr/lib/wine/wineserver -w
+  exit $rc' test-windows "$jobs" "$wine"
+flock -u 6
+
+ctest --test-dir build/win32 --output-on-failure
+
+if ! cmp -s "$ref" build/win64/render.raw; then
+  echo "test-windows: the x86-64 DLL under Wine renders other samples than the Linux library ($ref)" >&2
+  exit 1
+fi
+echo "test-windows: the x86-64 DLL renders the same bytes as the Linux library ($(sha256sum <"$ref" | cut -c1-16))"
