@@ -17,9 +17,10 @@ packages=(
   # Third-party Linux VST2 plug-ins that the command-line host is tested against.
   zam-plugins lsp-plugins-vst
   # The Windows DLLs: cross compilers, zlib for them, GoogleTest's source to
-  # build for them, and 64-bit Wine under a virtual display to run the tests.
+  # build for them, and 64-bit Wine (with its own fonts for GDI text) under a
+  # virtual display to run the tests.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev googletest
-  wine64 xvfb xauth
+  wine64 fonts-wine xvfb xauth
   # The Linux editor window (Xlib, MIT-SHM) and its tests (XTest input under Xvfb).
   libx11-dev libxext-dev libxtst-dev
   # The 32-bit x86 code as a Linux build, run under user-mode emulation.

@@ -12,14 +12,14 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 jobs=$(nproc)
 cache="${MORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/morvane}"
-export WINEPREFIX="${WINEPREFIX:-$cache/wine64}"
+prefix="${WINEPREFIX:-$cache/wine64}"  # as cmake/wine64-run.sh chooses it
 wine=cmake/wine64-run.sh
 
 bash scripts/build-windows.sh
 ref=$(bash scripts/render-reference.sh)
 
-mkdir -p "$(dirname "$WINEPREFIX")"
-exec 6>"$WINEPREFIX.run.lock"
+mkdir -p "$(dirname "$prefix")"
+exec 6>"$prefix.run.lock"
 flock 6
 # The Wine server outlives its last program by a few seconds; it is waited
 # for while the display is still there, so the next run starts afresh.
@@ -28,8 +28,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   rc=0
   ctest --test-dir build/win64 --output-on-failure -j"$1" || rc=1
   "$2" build/win64/tests/vst2/vst2_render.exe build/win64/plugin/Morvane.dll build/win64/render.raw || rc=1
-  /usr/lib/wine/wineserver -w
-  exit $rc' test-windows "$jobs" "$wine"
+  WINEPREFIX="$3" /usr/lib/wine/wineserver -w
+  exit $rc' test-windows "$jobs" "$wine" "$prefix"
 flock -u 6
 
 ctest --test-dir build/win32 --output-on-failure
