@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # test-windows.sh: builds both DLLs (scripts/build-windows.sh), then
-# 1. runs the x86-64 suite and the x86-64 DLL's file check under 64-bit Wine,
-#    on a virtual X display (Xvfb);
+# 1. runs the x86-64 suite, the test host (with the Linux render of the editor
+#    it compares its window with) and the x86-64 DLL's file check under
+#    64-bit Wine, on a virtual X display (Xvfb);
 # 2. runs the x86 DLL's file check (its code runs in scripts/test-x86.sh);
 # 3. renders the same audio through the x86-64 DLL under Wine and through the
 #    Linux library of build/release, and requires the same bytes.
@@ -17,6 +18,8 @@ wine=cmake/wine64-run.sh
 
 bash scripts/build-windows.sh
 ref=$(bash scripts/render-reference.sh)
+# The Linux render of the editor that the test host compares its window with.
+bash scripts/render-editor-reference.sh build/win64/editor-reference.mvpx
 
 mkdir -p "$(dirname "$prefix")"
 exec 6>"$prefix.run.lock"
