@@ -15,7 +15,7 @@ dir=build/linux32
 
 mkdir -p "$dir"
 if ! { cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux-gnu.cmake \
-         -DMORVANE_PARTS="framework;bitmap;editor;plugin" -DMORVANE_BENCH=OFF -DMORVANE_WERROR=ON "$@" &&
+         -DMORVANE_PARTS="framework;bitmap;editor;plugin" -DMORVANE_X11=OFF -DMORVANE_BENCH=OFF -DMORVANE_WERROR=ON "$@" &&
        cmake --build "$dir" -j"$jobs"; } >"$dir/build.log" 2>&1; then
   tail -n 40 "$dir/build.log" >&2
   echo "test-x86: the 32-bit build failed (log: $dir/build.log)" >&2
