@@ -5,7 +5,9 @@
 #    64-bit Wine, on a virtual X display (Xvfb);
 # 2. runs the x86 DLL's file check (its code runs in scripts/test-x86.sh);
 # 3. renders the same audio through the x86-64 DLL under Wine and through the
-#    Linux library of build/release, and requires the same bytes.
+#    Linux library of build/release, and requires the same bytes;
+# 4. prints the processing speed the test host measured for the x86-64 DLL
+#    under Wine beside the same host's figure for the Linux library.
 # Wine's prefix is kept in the cache folder (cmake/wine64-run.sh makes it);
 # runs of several builds of one machine take turns on it.
 set -euo pipefail
@@ -42,3 +44,9 @@ if ! cmp -s "$ref" build/win64/render.raw; then
   exit 1
 fi
 echo "test-windows: the x86-64 DLL renders the same bytes as the Linux library ($(sha256sum <"$ref" | cut -c1-16))"
+
+cmake --build build/release -j"$jobs" --target morvane_test_host >/dev/null
+build/release/tests/host/morvane_test_host build/release/plugin/Morvane.so \
+  --speed-out build/release/host-speed.txt >/dev/null
+echo "test-windows: processing speed, x86-64 DLL under Wine: $(cat build/win64/host-speed.txt)"
+echo "test-windows: processing speed, Linux library:         $(cat build/release/host-speed.txt)"
