@@ -1,7 +1,5 @@
 #include "plugin/FastExp.h"
 
-#include <cstring>
-
 #include "common/CpuFeatures.h"
 #include "plugin/FastExpVector.h"
 
@@ -28,23 +26,16 @@ const double kExp2Sixtyfourths[64] = {
 
 namespace {
 
-// Out of place: copied first, then in place, so in and out may be the same.
-template <class V, class VU>
-MORVANE_INLINE void ExpArrayBody(const double* in, double* out, int n) {
-  if (out != in && n > 0) std::memmove(out, in, sizeof(double) * static_cast<size_t>(n));
-  ExpInPlace<V, VU>(out, n);
-}
-
-void ExpArrayGeneric(const double* in, double* out, int n) { ExpArrayBody<V2d, V2u>(in, out, n); }
+void ExpArrayGeneric(const double* in, double* out, int n) { ExpArrayV<V2d, V2u>(in, out, n); }
 
 #if defined(__x86_64__) || defined(__i386__)
 // The same code in 256-bit or 512-bit registers on processors that have them.
 __attribute__((target("avx2"))) void ExpArrayAvx2(const double* in, double* out, int n) {
-  ExpArrayBody<V4d, V4u>(in, out, n);
+  ExpArrayV<V4d, V4u>(in, out, n);
 }
 
 __attribute__((target("avx512f"))) void ExpArrayAvx512(const double* in, double* out, int n) {
-  ExpArrayBody<V8d, V8u>(in, out, n);
+  ExpArrayV<V8d, V8u>(in, out, n);
 }
 #endif
 

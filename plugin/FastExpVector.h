@@ -9,8 +9,6 @@
 
 #include "plugin/Simd.h"
 
-
-
 namespace dsp {
 
 // 2^(j / 64) for j = 0..63, each the double nearest the exact value.
@@ -154,6 +152,14 @@ MORVANE_INLINE void ExpInPlace(double* data, int n) {
     x = ExpV<V, VU>(x);
     std::memcpy(data + i, &x, rest);
   }
+}
+
+// out[i] = exp(in[i]) for 0 <= i < n: copied first, then in place, so in and
+// out may be the same array.
+template <class V, class VU>
+MORVANE_INLINE void ExpArrayV(const double* in, double* out, int n) {
+  if (out != in && n > 0) std::memmove(out, in, sizeof(double) * static_cast<size_t>(n));
+  ExpInPlace<V, VU>(out, n);
 }
 
 }  // namespace dsp

@@ -47,5 +47,13 @@ MORVANE_INLINE V Opaque(V v) {
   asm("" : "+x"(v));
   return v;
 }
+// Eight lanes as two halves of four: code for processors without 512-bit
+// registers holds them in two registers, and no register constraint takes
+// the whole vector there.
+MORVANE_INLINE V8d Opaque(V8d v) {
+  V4d lo = __builtin_shufflevector(v, v, 0, 1, 2, 3), hi = __builtin_shufflevector(v, v, 4, 5, 6, 7);
+  asm("" : "+x"(lo), "+x"(hi));
+  return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+}
 
 }  // namespace dsp

@@ -8,6 +8,7 @@
 #include "common/CpuFeatures.h"
 #include "plugin/FastExp.h"
 #include "plugin/FastExpVector.h"
+#include "tests/plugin/Avx512CodeOnAvx2.h"
 
 namespace {
 
@@ -26,28 +27,57 @@ TEST(FastExp, MatchesTheLibraryWithinAFewUlps) {
   }
 }
 
+// Arguments across the whole range and beyond, with a NaN at index 5.
+std::vector<double> WideRangeArguments() {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> dist(-750.0, 750.0);
+  std::vector<double> in(999);
+  for (double& x : in) x = dist(rng);
+  in[5] = std::nan("");
+  return in;
+}
+
+// got has want's bits, NaN where the argument is NaN.
+void ExpectSameBits(const std::vector<double>& in, const std::vector<double>& got, const std::vector<double>& want,
+                    const char* code) {
+  EXPECT_TRUE(std::isnan(got[5])) << code;
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (i == 5) continue;
+    ASSERT_EQ(got[i], want[i]) << code << ", x = " << in[i];
+  }
+}
+
+// The code the dispatcher takes at the current limit.
+const char* CodeName() { return CpuHasAvx512() ? "AVX-512 code" : CpuHasAvx2() ? "AVX2 code" : "generic code"; }
+
 // Every code path the dispatcher can choose on this processor, narrowest
 // first, gives the generic code's bits.
 TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
-  std::mt19937_64 rng(7);
-  std::uniform_real_distribution<double> dist(-750.0, 750.0);
-  std::vector<double> in(999), generic(in.size());
-  for (double& x : in) x = dist(rng);
-  in[5] = std::nan("");
+  const std::vector<double> in = WideRangeArguments();
+  std::vector<double> generic(in.size());
   LimitCpuLevel(CpuLevel::kGeneric);
   dsp::ExpArray(in.data(), generic.data(), static_cast<int>(in.size()));
+  EXPECT_TRUE(std::isnan(generic[5]));
   for (CpuLevel level : {CpuLevel::kAvx2, CpuLevel::kAvx512}) {
     std::vector<double> wide(in.size());
     LimitCpuLevel(level);
     dsp::ExpArray(in.data(), wide.data(), static_cast<int>(in.size()));
-    EXPECT_TRUE(std::isnan(wide[5])) << "level " << static_cast<int>(level);
-    for (size_t i = 0; i < in.size(); ++i) {
-      if (i == 5) continue;
-      ASSERT_EQ(wide[i], generic[i]) << "level " << static_cast<int>(level) << " x = " << in[i];
-    }
+    ExpectSameBits(in, wide, generic, CodeName());
   }
   LimitCpuLevel(CpuLevel::kAvx512);
-  EXPECT_TRUE(std::isnan(generic[5]));
+}
+
+// The AVX-512 code's eight-lane logic, built for AVX2, where the processor
+// has AVX2 (with or without AVX-512).
+TEST(FastExp, Avx512CodeBuiltForAvx2GivesTheSameBits) {
+  if (!CpuHasAvx2()) GTEST_SKIP() << "the processor lacks AVX2";
+  const std::vector<double> in = WideRangeArguments();
+  std::vector<double> generic(in.size()), wide(in.size());
+  LimitCpuLevel(CpuLevel::kGeneric);
+  dsp::ExpArray(in.data(), generic.data(), static_cast<int>(in.size()));
+  LimitCpuLevel(CpuLevel::kAvx512);
+  dsp::testing::ExpArrayAvx512CodeOnAvx2(in.data(), wide.data(), static_cast<int>(in.size()));
+  ExpectSameBits(in, wide, generic, "AVX-512 code built for AVX2");
 }
 
 // Within +-700 the kernel's shortcut, which adds k to the exponent bits
