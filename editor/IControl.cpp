@@ -103,7 +103,7 @@ void IControl::MarkDrawn() {
 
 bool IControl::NeedsDraw() const { return mNeedsDraw; }
 
-void IControl::ReservedHook19() {}
+void IControl::UnusedHookSlot19() {}
 
 void IControl::ApplyPluginAuxValue(int index, double value) {
   if (index < 0 || index >= AuxBindingCount()) return;

@@ -67,9 +67,12 @@ public:
   virtual void MarkDirty(bool pushToPlug);                                        // 16
   virtual void MarkDrawn();                                                       // 17
   virtual bool NeedsDraw() const;                                                 // 18
-  virtual void ReservedHook19();                                                  // 19 nothing; never called
+  virtual void UnusedHookSlot19();                                                // 19 nothing; see below
   // A value from the plug-in for auxiliary binding index.
   virtual void ApplyPluginAuxValue(int index, double value);                      // 20
+  // Slot 19 holds no operation of this system: nothing calls it and
+  // overriding it has no effect. It keeps the operation after it in its slot;
+  // removing it renumbers every later slot.
 
   // Opens the graphics object's value entry for the bound parameter: over the
   // control for list parameters, in a 40 x 16 box at its centre otherwise.

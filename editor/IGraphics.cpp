@@ -172,12 +172,12 @@ void IGraphics::PrepareDrawing() {
 
 bool IGraphics::HasWindow() { return NativeWindow() != nullptr; }
 const char* IGraphics::GetDrawingApiName() { return ""; }
-void* IGraphics::ReservedQuery17() { return nullptr; }
-void IGraphics::ReservedHook19() {}
-void IGraphics::ReservedHook20() {}
+void* IGraphics::UnusedQuerySlot17() { return nullptr; }
+void IGraphics::UnusedHookSlot19() {}
+void IGraphics::UnusedHookSlot20() {}
 void IGraphics::HideCursor() {}
 void IGraphics::RestoreCursor() {}
-void IGraphics::ReservedHook27() {}
+void IGraphics::UnusedHookSlot27() {}
 void IGraphics::Idle() {}
 
 void IGraphics::Resize(int width, int height) {

@@ -197,11 +197,11 @@ public:
   // is given; shows the error text when that fails and one is given.
   virtual bool OpenWebLink(const char* url, const char* caption, const char* confirmText,
                            const char* errorText) = 0;                                      // 16 [platform]
-  virtual void* ReservedQuery17();                                                          // 17 null; never called
+  virtual void* UnusedQuerySlot17();                                                        // 17 null; see below
   // Opens the editor as a child of the host's window; the new window, or null.
   virtual void* OpenWindow(void* parentWindow) = 0;                                         // 18 [platform]
-  virtual void ReservedHook19();                                                            // 19 empty; never called
-  virtual void ReservedHook20();                                                            // 20 empty; never called
+  virtual void UnusedHookSlot19();                                                          // 19 empty; see below
+  virtual void UnusedHookSlot20();                                                          // 20 empty; see below
   // Closes the window, if one is open; controls, bitmaps and fonts stay.
   virtual void CloseWindow() = 0;                                                           // 21 [platform]
   virtual void* NativeWindow() = 0;                                                         // 22 [platform]
@@ -213,7 +213,7 @@ public:
   virtual ~IGraphics();                                                                     // 24
   virtual void HideCursor();                                                                // 25 empty
   virtual void RestoreCursor();                                                             // 26 empty
-  virtual void ReservedHook27();                                                            // 27 empty
+  virtual void UnusedHookSlot27();                                                          // 27 empty; see below
   // Loads the image with this resource id from the plug-in's module (see
   // SetModule); name is its file name, whose extension selects the decoder.
   // A new bitmap the caller owns, or null.
@@ -234,6 +234,9 @@ public:
   // that has no timer of its own handles its events and redraws here; one
   // with a timer ignores it. Empty by default. [ui]
   virtual void Idle();                                                                      // 32
+  // Slots 17, 19, 20 and 27 hold no operation of this system: nothing calls
+  // them and overriding them has no effect. They keep the operations after
+  // them in their slots; removing one renumbers every later slot.
 
   // ---- setup ---------------------------------------------------------------------
   // The plug-in library's module handle, from which LoadPlatformBitmap loads
