@@ -77,24 +77,23 @@ struct ImageDef {
   bool framesHorizontal;
 };
 constexpr ImageDef kBackImage = {105, "resources/img/back.png", 1, false};
-constexpr ImageDef kKnobImage = {101, "resources/img/knob.png", 100, false};
-constexpr ImageDef kSmallKnobImage = {107, "resources/img/knob_small.png", 100, false};
+constexpr ImageDef kKnobImage = {101, "resources/img/knob.png", layout::kKnobFrames, false};
+constexpr ImageDef kSmallKnobImage = {107, "resources/img/knob_small.png", layout::kKnobFrames, false};
 constexpr ImageDef kLampImage = {102, "resources/img/redLight.png", 2, false};
 constexpr ImageDef kFontImage = {108, "resources/img/font-white.png", 95, true};
 
-// The knobs, in the order they are added: parameter, top-left corner, large
-// or small. All turn with vertical drags at gearing 4.
+// The knobs, in the order they are added: parameter, place, large or small.
+// All turn with vertical drags at gearing 4.
 struct KnobDef {
   int param;
-  int x;
-  int y;
+  layout::Rect at;
   bool large;
 };
 constexpr KnobDef kKnobs[] = {
-    {Morvane::kAttack, 38, 56, true},         {Morvane::kSustain, 397, 56, true},
-    {Morvane::kAttackLink, 40, 215, false},   {Morvane::kAttackLength, 129, 215, false},
-    {Morvane::kGain, 218, 215, false},        {Morvane::kScHpf, 309, 215, false},
-    {Morvane::kSustainLink, 397, 215, false}, {Morvane::kSustainLength, 486, 215, false},
+    {Morvane::kAttack, layout::kLargeKnobs[0], true},       {Morvane::kSustain, layout::kLargeKnobs[1], true},
+    {Morvane::kAttackLink, layout::kSmallKnobs[0], false},  {Morvane::kAttackLength, layout::kSmallKnobs[1], false},
+    {Morvane::kGain, layout::kSmallKnobs[2], false},        {Morvane::kScHpf, layout::kSmallKnobs[3], false},
+    {Morvane::kSustainLink, layout::kSmallKnobs[4], false}, {Morvane::kSustainLength, layout::kSmallKnobs[5], false},
 };
 constexpr double kKnobGearing = 4.0;
 
@@ -119,6 +118,8 @@ ITextStyle TextStyle() {
 IBitmapTextControl* MakeText(IEffectBase* plugin, const IBounds& rect, const IBitmapRef& font, const char* text) {
   return new IBitmapTextControl(plugin, rect, font, text, TextStyle(), kCharWidth, kCharHeight, 0, true, false);
 }
+
+IBounds Bounds(const layout::Rect& r) { return IBounds(r.left, r.top, r.right, r.bottom); }
 
 IBitmapRef LoadImage(IGraphics* graphics, const ImageDef& image) {
   return graphics->LoadImageStrip(image.id, image.name, image.frames, image.framesHorizontal);
@@ -172,16 +173,16 @@ Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEdito
   if (graphics) {
     graphics->AddControl(new MyIBitmapControl(this, lamp));
     for (const KnobDef& k : kKnobs) {
-      graphics->AddControl(new IKnobMultiControl(this, k.x, k.y, k.param, k.large ? knob : smallKnob,
+      graphics->AddControl(new IKnobMultiControl(this, k.at.left, k.at.top, k.param, k.large ? knob : smallKnob,
                                                  IKnobControl::kVertical, kKnobGearing));
     }
-    mAttackText = MakeText(this, IBounds(38, 46, 178, 60), font, "");
+    mAttackText = MakeText(this, Bounds(layout::kValueTexts[0]), font, "");
     graphics->AddControl(mAttackText);
-    mSustainText = MakeText(this, IBounds(397, 46, 537, 60), font, "");
+    mSustainText = MakeText(this, Bounds(layout::kValueTexts[1]), font, "");
     graphics->AddControl(mSustainText);
     char version[32];
     FormatVersion(GetVersion(), version, sizeof version);
-    graphics->AddControl(MakeText(this, IBounds(201, 130, 372, 150), font, version));
+    graphics->AddControl(MakeText(this, Bounds(layout::kVersionText), font, version));
     AttachEditor(graphics);
   }
 

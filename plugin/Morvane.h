@@ -4,6 +4,7 @@
 
 #include "editor/EditorGraphics.h"
 #include "framework/vst2/IEffectVST.h"
+#include "plugin/EditorLayout.h"
 #include "plugin/EnvelopeFollower.h"
 #include "plugin/ShaperKernel.h"
 #include "plugin/SidechainFilter.h"
@@ -34,8 +35,8 @@ public:
   static constexpr int32_t kUniqueID = ('M' << 24) | ('v' << 16) | ('n' << 8) | 'q';
 
   // The editor: 578 x 299 pixels, redrawn 25 times a second.
-  static constexpr int kEditorWidth = 578;
-  static constexpr int kEditorHeight = 299;
+  static constexpr int kEditorWidth = layout::kEditorWidth;
+  static constexpr int kEditorHeight = layout::kEditorHeight;
   static constexpr int kEditorFrameRate = 25;
 
   // makeEditor makes the editor's graphics object: the platform's own for

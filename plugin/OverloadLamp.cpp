@@ -2,10 +2,11 @@
 
 #include <cmath>
 
+#include "plugin/EditorLayout.h"
 #include "plugin/Morvane.h"
 
 MyIBitmapControl::MyIBitmapControl(Morvane* plugin, const IBitmapRef& bitmap)
-    : IBitmapControl(plugin, 284, 174, -1, bitmap), mMorvane(plugin) {}
+    : IBitmapControl(plugin, layout::kLamp.left, layout::kLamp.top, -1, bitmap), mMorvane(plugin) {}
 
 MyIBitmapControl::~MyIBitmapControl() = default;
 

@@ -9,7 +9,8 @@ class Morvane;
 // span one refresh interval. Bound to no parameter.
 class MyIBitmapControl : public IBitmapControl {
 public:
-  // Placed at 284, 174, one frame of the image in size.
+  // Placed at the layout's lamp (plugin/EditorLayout.h), one frame of the
+  // image in size.
   MyIBitmapControl(Morvane* plugin, const IBitmapRef& bitmap);
   ~MyIBitmapControl() override;
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "bitmap/Bitmap.h"
+#include "plugin/EditorLayout.h"
 #include "tools/imagegen/Text.h"
 
 // The five images of the Morvane editor, drawn from code.
@@ -19,25 +20,20 @@ struct Typefaces {
 // reason printed) when one is missing.
 bool LoadTypefaces(const std::string& folder, Typefaces& faces);
 
-// Where the editor puts its controls (left, top, right, bottom, right and
-// bottom exclusive): the background prints the labels around them.
-struct Rect {
-  int left, top, right, bottom;
-  float CentreX() const { return (left + right) * 0.5f; }
-  float CentreY() const { return (top + bottom) * 0.5f; }
-};
-constexpr int kEditorWidth = 578;
-constexpr int kEditorHeight = 299;
-constexpr int kKnobFrames = 100;
-constexpr int kLargeKnobSize = 140;
-constexpr int kSmallKnobSize = 48;
-constexpr int kLampSize = 10;
-constexpr Rect kLamp = {284, 174, 294, 184};
-constexpr Rect kLargeKnobs[2] = {{38, 56, 178, 196}, {397, 56, 537, 196}};
-constexpr Rect kSmallKnobs[6] = {{40, 215, 88, 263},   {129, 215, 177, 263}, {218, 215, 266, 263},
-                                 {309, 215, 357, 263}, {397, 215, 445, 263}, {486, 215, 534, 263}};
-constexpr Rect kValueTexts[2] = {{38, 46, 178, 60}, {397, 46, 537, 60}};
-constexpr Rect kVersionText = {201, 130, 372, 150};
+// Where the editor puts its controls: the background prints the labels
+// around them.
+using layout::Rect;
+using layout::kEditorWidth;
+using layout::kEditorHeight;
+using layout::kKnobFrames;
+using layout::kLargeKnobSize;
+using layout::kSmallKnobSize;
+using layout::kLampSize;
+using layout::kLamp;
+using layout::kLargeKnobs;
+using layout::kSmallKnobs;
+using layout::kValueTexts;
+using layout::kVersionText;
 
 // The pointer's angle in degrees clockwise from 12 o'clock for frame 1 to
 // kKnobFrames: -135 (7:30) to +135 (4:30). A value of 0.5 selects frame 51,
