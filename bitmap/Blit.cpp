@@ -380,6 +380,7 @@ void FillFast(const Block& k, FillKind kind, int mode, int W, BM_Color32 colour)
 }  // namespace
 
 void BM_SetPixelPath(BM_PixelPath path) { gPath = path; }
+BM_PixelPath BM_GetPixelPath() { return gPath; }
 
 void BM_BlitRect(BM_IBitmap* dest, BM_IBitmap* src, int32_t destX, int32_t destY, const int32_t* srcRect,
                  float weight, int32_t mode) {
