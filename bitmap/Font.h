@@ -68,7 +68,7 @@ struct BM_FontSpec {
   int32_t quality = 0;      // 0 default, 3 not antialiased, 4 antialiased, 5 ClearType
 };
 
-// Makes a cached font for the spec with a platform font of its own (the font
+// Makes a cached font for the request with a platform font of its own (the font
 // owns the handle and may draw natively). Null when the platform cannot make
 // the font; the caller owns the result.
-BM_IFont* BM_MakeCachedFont(const BM_FontSpec& spec);
+BM_IFont* BM_MakeCachedFont(const BM_FontSpec& request);

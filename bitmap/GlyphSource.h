@@ -58,9 +58,9 @@ public:
 // The platform's font handles, implemented per platform folder.
 namespace bm {
 
-// A font handle for the spec (CreateFontA on Windows; a fontconfig match
+// A font handle for the request (CreateFontA on Windows; a fontconfig match
 // opened with FreeType elsewhere); null when none can be made.
-BM_FontHandle CreateFontHandle(const BM_FontSpec& spec);
+BM_FontHandle CreateFontHandle(const BM_FontSpec& request);
 void DeleteFontHandle(BM_FontHandle font);
 
 // The glyph source drawing with a handle, which must outlive it; null for a

@@ -394,15 +394,15 @@ BM_IFont* IGraphics::FindOrMakeFont(const ITextStyle& style) {
       return e.font;
     }
   }
-  BM_FontSpec spec;
-  std::memcpy(spec.face, face, sizeof spec.face);
-  spec.height = style.size;
-  spec.weight = style.style == 1 ? 700 : 400;
-  spec.italic = style.style == 2;
-  spec.escapement = style.orientation * 10;
+  BM_FontSpec request;
+  std::memcpy(request.face, face, sizeof request.face);
+  request.height = style.size;
+  request.weight = style.style == 1 ? 700 : 400;
+  request.italic = style.style == 2;
+  request.escapement = style.orientation * 10;
   static const int32_t kQuality[] = {0, 3, 4, 5};  // default, not antialiased, antialiased, ClearType
-  spec.quality = style.quality >= 0 && style.quality <= 3 ? kQuality[style.quality] : 0;
-  BM_IFont* font = BM_MakeCachedFont(spec);
+  request.quality = style.quality >= 0 && style.quality <= 3 ? kQuality[style.quality] : 0;
+  BM_IFont* font = BM_MakeCachedFont(request);
   if (!font) return nullptr;
   FontCache::Entry entry;
   entry.size = style.size;

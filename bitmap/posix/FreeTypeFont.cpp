@@ -102,16 +102,16 @@ bool SizeFace(FreeTypeFace* f, int32_t height) {
   return FT_Set_Pixel_Sizes(face, 0, pixels) == 0;
 }
 
-BM_FontHandle OpenFace(const char* path, int index, const BM_FontSpec& spec, bool embolden, bool oblique) {
+BM_FontHandle OpenFace(const char* path, int index, const BM_FontSpec& request, bool embolden, bool oblique) {
   FreeTypeFace* f = new FreeTypeFace;
   f->mFace = NewFace(path, index);
-  if (!f->mFace || !SizeFace(f, spec.height)) {
+  if (!f->mFace || !SizeFace(f, request.height)) {
     if (f->mFace) DoneFace(f->mFace);
     delete f;
     return nullptr;
   }
   // Quality 3 asks for glyphs without antialiasing.
-  if (spec.quality == 3) {
+  if (request.quality == 3) {
     f->mLoadFlags = FT_LOAD_TARGET_MONO;
     f->mRenderMode = FT_RENDER_MODE_MONO;
   } else {
@@ -185,15 +185,15 @@ private:
 // Looks a face up by family, weight and slant; fontconfig answers with the
 // closest installed face (for "Verdana" or "Arial" where they are absent, a
 // sans face such as DejaVu Sans).
-BM_FontHandle MatchFace(const char* family, const BM_FontSpec& spec) {
+BM_FontHandle MatchFace(const char* family, const BM_FontSpec& request) {
   if (!FcInit()) return nullptr;
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return nullptr;
   if (family[0]) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  const int weight = spec.weight <= 0 ? 400 : std::min(spec.weight, 1000);
+  const int weight = request.weight <= 0 ? 400 : std::min(request.weight, 1000);
   FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddInteger(pattern, FC_SLANT, spec.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  const int32_t height = std::max(-kMaxHeight, std::min(spec.height, kMaxHeight));
+  FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  const int32_t height = std::max(-kMaxHeight, std::min(request.height, kMaxHeight));
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height == 0 ? kDefaultEmPixels : std::abs(height));
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
@@ -213,8 +213,8 @@ BM_FontHandle MatchFace(const char* family, const BM_FontSpec& spec) {
     FcPatternGetInteger(match, FC_SLANT, 0, &matchedSlant);
     FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
     const bool bold = weight >= 600 && (embolden || matchedWeight < FC_WEIGHT_DEMIBOLD);
-    const bool slant = spec.italic && matchedSlant == FC_SLANT_ROMAN;
-    handle = OpenFace(reinterpret_cast<const char*>(file), index, spec, bold, slant);
+    const bool slant = request.italic && matchedSlant == FC_SLANT_ROMAN;
+    handle = OpenFace(reinterpret_cast<const char*>(file), index, request, bold, slant);
   }
   FcPatternDestroy(match);
   return handle;
@@ -224,17 +224,17 @@ BM_FontHandle MatchFace(const char* family, const BM_FontSpec& spec) {
 
 namespace bm {
 
-BM_FontHandle OpenFontFile(const char* path, const BM_FontSpec& spec) {
+BM_FontHandle OpenFontFile(const char* path, const BM_FontSpec& request) {
   if (!path) return nullptr;
-  return OpenFace(path, 0, spec, spec.weight >= 600, spec.italic);
+  return OpenFace(path, 0, request, request.weight >= 600, request.italic);
 }
 
-BM_FontHandle CreateFontHandle(const BM_FontSpec& spec) {
-  const std::string family(spec.face, strnlen(spec.face, sizeof spec.face));
-  BM_FontHandle handle = MatchFace(family.c_str(), spec);
+BM_FontHandle CreateFontHandle(const BM_FontSpec& request) {
+  const std::string family(request.face, strnlen(request.face, sizeof request.face));
+  BM_FontHandle handle = MatchFace(family.c_str(), request);
   // A match that cannot be opened (a damaged or bitmap-only file) falls back
   // to the system's sans face.
-  if (!handle) handle = MatchFace("sans-serif", spec);
+  if (!handle) handle = MatchFace("sans-serif", request);
   return handle;
 }
 

@@ -239,13 +239,13 @@ bool RunningUnderWine() {
   return gRunningUnderWine == 1;
 }
 
-BM_FontHandle CreateFontHandle(const BM_FontSpec& spec) {
-  char face[sizeof spec.face];
-  std::memcpy(face, spec.face, sizeof face);
+BM_FontHandle CreateFontHandle(const BM_FontSpec& request) {
+  char face[sizeof request.face];
+  std::memcpy(face, request.face, sizeof face);
   face[sizeof face - 1] = 0;
-  HFONT font = CreateFontA(spec.height, 0, spec.escapement, spec.escapement, spec.weight, spec.italic ? TRUE : FALSE,
+  HFONT font = CreateFontA(request.height, 0, request.escapement, request.escapement, request.weight, request.italic ? TRUE : FALSE,
                            FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           static_cast<DWORD>(spec.quality), DEFAULT_PITCH, face);
+                           static_cast<DWORD>(request.quality), DEFAULT_PITCH, face);
   return static_cast<BM_FontHandle>(font);
 }
 

@@ -24,10 +24,10 @@ constexpr const char* kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans
 constexpr BM_Color32 kPaper = 0xFFFFFFFF;
 
 BM_FontHandle OpenPinned(int height, int weight = 400) {
-  BM_FontSpec spec;
-  spec.height = height;
-  spec.weight = weight;
-  BM_FontHandle handle = bm::OpenFontFile(kDejaVuSans, spec);
+  BM_FontSpec request;
+  request.height = height;
+  request.weight = weight;
+  BM_FontHandle handle = bm::OpenFontFile(kDejaVuSans, request);
   EXPECT_NE(handle, nullptr) << kDejaVuSans << " comes with fonts-dejavu-core";
   return handle;
 }
@@ -196,11 +196,11 @@ TEST(FreeTypeText, HeightsMeanWhatTheyMeanOnWindows) {
 
 TEST(FreeTypeFonts, MadeByFaceNameWeightAndSize) {
   auto make = [](const char* face, int weight) {
-    BM_FontSpec spec;
-    std::strncpy(spec.face, face, sizeof spec.face - 1);
-    spec.height = 12;
-    spec.weight = weight;
-    return std::unique_ptr<BM_IFont>(BM_MakeCachedFont(spec));
+    BM_FontSpec request;
+    std::strncpy(request.face, face, sizeof request.face - 1);
+    request.height = 12;
+    request.weight = weight;
+    return std::unique_ptr<BM_IFont>(BM_MakeCachedFont(request));
   };
   auto verdana = make("Verdana", 400), bold = make("Verdana", 700), unknown = make("No Such Face Anywhere", 400);
   ASSERT_TRUE(verdana && bold && unknown) << "an installed sans face stands in";

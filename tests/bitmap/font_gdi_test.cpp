@@ -18,10 +18,10 @@ using bmtest::InkBox;
 constexpr BM_Color32 kPaper = 0xFFFFFFFF;
 
 std::unique_ptr<BM_IFont> MakeFont(int height) {
-  BM_FontSpec spec;
-  std::strcpy(spec.face, "Tahoma");
-  spec.height = height;
-  std::unique_ptr<BM_IFont> font(BM_MakeCachedFont(spec));
+  BM_FontSpec request;
+  std::strcpy(request.face, "Tahoma");
+  request.height = height;
+  std::unique_ptr<BM_IFont> font(BM_MakeCachedFont(request));
   EXPECT_TRUE(font);
   if (font) font->SetForeColor(0xFF000000);
   return font;
