@@ -97,6 +97,42 @@ private:
   int64_t mLeft;
 };
 
+// Walks a text's characters with a pen that line feeds move: carriage returns
+// are skipped; a line feed starts the next line (the next column for vertical
+// fonts) at the start position, or reads as a space in single-line text.
+class PenWalk {
+public:
+  PenWalk(const char* text, int32_t byteCount, bool singleLine, bool vertical, int64_t lineStep, int64_t startX,
+          int64_t startY)
+      : x(startX), y(startY), mWalk(text, byteCount), mSingleLine(singleLine), mVertical(vertical),
+        mLineStep(lineStep), mStartX(startX), mStartY(startY) {}
+  bool Next(uint16_t* c) {
+    while (mWalk.Next(c)) {
+      if (*c == '\r') continue;
+      if (*c != '\n') return true;
+      if (mSingleLine) {
+        *c = ' ';
+        return true;
+      }
+      if (mVertical) {
+        x += mLineStep;
+        y = mStartY;
+      } else {
+        y += mLineStep;
+        x = mStartX;
+      }
+    }
+    return false;
+  }
+
+  int64_t x, y;  // the pen
+
+private:
+  Utf8Walk mWalk;
+  bool mSingleLine, mVertical;
+  int64_t mLineStep, mStartX, mStartY;
+};
+
 // ---- Mask effects ----
 
 // Each pixel of the width x height area becomes a sum of shifted, per-byte
@@ -686,35 +722,20 @@ int32_t BM_CachedFont::DrawString(BM_IBitmap* bitmap, const char* text, int32_t 
 int32_t BM_CachedFont::MeasureCached(const char* text, int32_t byteCount, int32_t* rect, uint32_t textFlags) {
   const bool vertical = (mFlags & FONT_VERTICAL) != 0;
   const int64_t lineStep = static_cast<int64_t>(mLineHeight) + mLineSpacing;
-  int64_t x = 0, y = 0, width = 0, height = 0;
-  Utf8Walk walk(text, byteCount);
+  int64_t width = 0, height = 0;
+  PenWalk pen(text, byteCount, (textFlags & BM_DT_SINGLELINE) != 0, vertical, lineStep, 0, 0);
   uint16_t c;
-  while (walk.Next(&c)) {
-    if (c == '\r') continue;
-    if (c == '\n') {
-      if (textFlags & BM_DT_SINGLELINE) {
-        c = ' ';
-      } else {
-        if (vertical) {
-          x += lineStep;
-          y = 0;
-        } else {
-          y += lineStep;
-          x = 0;
-        }
-        continue;
-      }
-    }
+  while (pen.Next(&c)) {
     const GlyphEntry* g = FindGlyph(c, true);
     if (!g || !MaskOf(*g)) continue;
     if (vertical) {
-      width = std::max(width, x + g->mWidth);
-      height = std::max({height, y + g->mAdvance, y + g->mHeight});
-      y += g->mAdvance;
+      width = std::max(width, pen.x + g->mWidth);
+      height = std::max({height, pen.y + g->mAdvance, pen.y + g->mHeight});
+      pen.y += g->mAdvance;
     } else {
-      width = std::max({width, x + g->mAdvance, x + g->mWidth});
-      height = std::max(height, y + g->mHeight);
-      x += g->mAdvance;
+      width = std::max({width, pen.x + g->mAdvance, pen.x + g->mWidth});
+      height = std::max(height, pen.y + g->mHeight);
+      pen.x += g->mAdvance;
     }
   }
   rect[2] = Saturate32(static_cast<int64_t>(rect[0]) + width);
@@ -766,35 +787,20 @@ int32_t BM_CachedFont::DrawCached(BM_IBitmap* bitmap, const char* text, int32_t 
   Target target;
   const bool drawable = PrepareTarget(bitmap, clip, &target);
   const int64_t lineStep = static_cast<int64_t>(mLineHeight) + mLineSpacing;
-  int64_t x = startX, y = startY, lowest = startY, rightmost = startX;
-  Utf8Walk walk(text, byteCount);
+  int64_t lowest = startY, rightmost = startX;
+  PenWalk pen(text, byteCount, (textFlags & BM_DT_SINGLELINE) != 0, vertical, lineStep, startX, startY);
   uint16_t c;
-  while (walk.Next(&c)) {
-    if (c == '\r') continue;
-    if (c == '\n') {
-      if (textFlags & BM_DT_SINGLELINE) {
-        c = ' ';
-      } else {
-        if (vertical) {
-          x += lineStep;
-          y = startY;
-        } else {
-          y += lineStep;
-          x = startX;
-        }
-        continue;
-      }
-    }
+  while (pen.Next(&c)) {
     const GlyphEntry* g = FindGlyph(c, true);
     if (!g || !MaskOf(*g)) continue;
-    if (upward) y -= g->mHeight;
-    const bool drawn = drawable && DrawMask(target, *g, x, y);
+    if (upward) pen.y -= g->mHeight;
+    const bool drawn = drawable && DrawMask(target, *g, pen.x, pen.y);
     if (vertical) {
-      y += upward ? g->mHeight - g->mAdvance : g->mAdvance;
-      if (drawn) rightmost = std::max(rightmost, x + g->mWidth);
+      pen.y += upward ? g->mHeight - g->mAdvance : g->mAdvance;
+      if (drawn) rightmost = std::max(rightmost, pen.x + g->mWidth);
     } else {
-      x += g->mAdvance;
-      if (drawn) lowest = std::max(lowest, y + g->mHeight);
+      pen.x += g->mAdvance;
+      if (drawn) lowest = std::max(lowest, pen.y + g->mHeight);
     }
   }
   mAlpha = savedAlpha;
@@ -803,9 +809,9 @@ int32_t BM_CachedFont::DrawCached(BM_IBitmap* bitmap, const char* text, int32_t 
 
 // ---- Making fonts ----
 
-BM_IFont* BM_MakeCachedFont(const BM_FontSpec& spec) {
+BM_IFont* BM_MakeCachedFont(const BM_FontSpec& request) {
   BM_CachedFont* font = new BM_CachedFont;
-  BM_FontHandle handle = bm::CreateFontHandle(spec);
+  BM_FontHandle handle = bm::CreateFontHandle(request);
   if (!handle) {
     delete font;
     return nullptr;
