@@ -6,11 +6,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/common/BaselineReporter.h"
 #include "bitmap/Blit.h"
 #include "common/CpuFeatures.h"
 
@@ -85,40 +85,15 @@ void Fill(benchmark::State& state, float weight) {
   Count(state);
 }
 
-// Collects each case's megapixels per second (the median when run with
-// --benchmark_repetitions) and prints them against the row copy, whose figure
-// is the mean of its two runs, first and last, since a shared machine drifts.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("Mpx/s");
-      if (it == run.counters.end()) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
-      const std::string name = run.run_name.str();
-      if (!mRates.count(name)) mOrder.push_back(name);
-      if (median || !mHaveMedian.count(name)) mRates[name] = it->second.value;
-      if (median) mHaveMedian[name] = true;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    auto first = mRates.find(kBaseline), last = mRates.find(kBaselineAgain);
-    if (first == mRates.end()) return;
-    const double base = last == mRates.end() ? first->second : (first->second + last->second) / 2;
-    std::printf("\n%-32s %10s %14s\n", "case (578 x 299)", "Mpx/s", "vs row memcpy");
-    for (const std::string& name : mOrder) {
-      const double rate = mRates.at(name);
-      std::printf("%-32s %10.1f %9.3fx  = 1/%.1f\n", name.c_str(), rate, rate / base, base / rate);
-    }
-  }
-
-private:
-  std::map<std::string, double> mRates;
-  std::map<std::string, bool> mHaveMedian;
-  std::vector<std::string> mOrder;
-};
+// Megapixels per second against the row copy.
+void PrintRatios(const BaselineReporter& reporter) {
+  std::vector<BaselineReporter::Row> rows;
+  double base;
+  if (!reporter.Table(&rows, &base)) return;
+  std::printf("\n%-32s %10s %14s\n", "case (578 x 299)", "Mpx/s", "vs row memcpy");
+  for (const auto& row : rows)
+    std::printf("%-32s %10.1f %9.3fx  = 1/%.1f\n", row.name.c_str(), row.figure, row.figure / base, base / row.figure);
+}
 
 }  // namespace
 
@@ -138,9 +113,14 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("FillCopy/0.5", Fill, 0.5f);
   benchmark::RegisterBenchmark(kBaselineAgain, RowMemcpy);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineReporter reporter(kBaseline, kBaselineAgain, [](const benchmark::BenchmarkReporter::Run& run, double* rate) {
+    auto it = run.counters.find("Mpx/s");
+    if (it == run.counters.end()) return false;
+    *rate = it->second.value;
+    return true;
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   benchmark::Shutdown();
   return 0;
 }

@@ -8,11 +8,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/common/BaselineReporter.h"
 #include "bitmap/Blit.h"
 #include "bitmap/CachedFont.h"
 #include "bitmap/posix/FreeTypeFont.h"
@@ -34,9 +34,9 @@ struct Scene {
   BM_MemBitmap art{200, 40};
   int32_t area[4] = {0, 0, 0, 0};  // the string's measured box, at the page's top-left
   Scene() {
-    BM_FontSpec spec;
-    spec.height = 12;
-    handle = bm::OpenFontFile(kFontFile, spec);
+    BM_FontSpec request;
+    request.height = 12;
+    handle = bm::OpenFontFile(kFontFile, request);
     if (!handle) {
       std::fprintf(stderr, "font_bench: cannot open %s (fonts-dejavu-core)\n", kFontFile);
       std::exit(1);
@@ -92,37 +92,15 @@ void ColdString(benchmark::State& state) {
   }
 }
 
-// CPU nanoseconds per iteration (the median with --benchmark_repetitions),
-// printed against the area blit.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
-      const std::string name = run.run_name.str();
-      if (!mNanos.count(name)) mOrder.push_back(name);
-      const double ns = run.GetAdjustedCPUTime() * (run.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
-      if (median || !mHaveMedian.count(name)) mNanos[name] = ns;
-      if (median) mHaveMedian[name] = true;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios(const int32_t* area) const {
-    auto first = mNanos.find(kBaseline), last = mNanos.find(kBaselineAgain);
-    if (first == mNanos.end()) return;
-    const double base = last == mNanos.end() ? first->second : (first->second + last->second) / 2;
-    std::printf("\n\"%s\", area %d x %d\n%-32s %12s %14s\n", kText, area[2], area[3], "case", "ns/string",
-                "x area blit");
-    for (const std::string& name : mOrder)
-      std::printf("%-32s %12.0f %13.2fx\n", name.c_str(), mNanos.at(name), mNanos.at(name) / base);
-  }
-
-private:
-  std::map<std::string, double> mNanos;
-  std::map<std::string, bool> mHaveMedian;
-  std::vector<std::string> mOrder;
-};
+// CPU nanoseconds per string against the area blit.
+void PrintRatios(const BaselineReporter& reporter, const int32_t* area) {
+  std::vector<BaselineReporter::Row> rows;
+  double base;
+  if (!reporter.Table(&rows, &base)) return;
+  std::printf("\n\"%s\", area %d x %d\n%-32s %12s %14s\n", kText, area[2], area[3], "case", "ns/string",
+              "x area blit");
+  for (const auto& row : rows) std::printf("%-32s %12.0f %13.2fx\n", row.name.c_str(), row.figure, row.figure / base);
+}
 
 }  // namespace
 
@@ -135,9 +113,12 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("ColdString/centred", ColdString);
   benchmark::RegisterBenchmark(kBaselineAgain, BlitArea, CpuLevel::kAvx512);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineReporter reporter(kBaseline, kBaselineAgain, [](const benchmark::BenchmarkReporter::Run& run, double* ns) {
+    *ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    return true;
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios(Shared().area);
+  PrintRatios(reporter, Shared().area);
   benchmark::Shutdown();
   return 0;
 }

@@ -9,10 +9,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/common/BaselineReporter.h"
 #include "bitmap/Bitmap.h"
 #include "editor/IControl.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
@@ -77,39 +77,14 @@ void LampAndKnob(benchmark::State& state, int param) {
   e.plug.SetParameterFromHost(param, static_cast<float>(e.plug.GetParam(param)->NormalizedValue()));
 }
 
-// Collects each case's time per iteration in microseconds (the median when run
-// with --benchmark_repetitions) and prints them against the copy, whose figure
-// is the mean of its two runs, first and last, since a shared machine drifts.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
-      const std::string name = run.run_name.str();
-      const double us = run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      if (!mTimes.count(name)) mOrder.push_back(name);
-      if (median || !mHaveMedian.count(name)) mTimes[name] = us;
-      if (median) mHaveMedian[name] = true;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    auto first = mTimes.find(kBaseline), last = mTimes.find(kBaselineAgain);
-    if (first == mTimes.end()) return;
-    const double base = last == mTimes.end() ? first->second : (first->second + last->second) / 2;
-    std::printf("\n%-32s %12s %16s\n", "refresh (578 x 299)", "us", "x back-buffer copy");
-    for (const std::string& name : mOrder) {
-      const double us = mTimes.at(name);
-      std::printf("%-32s %12.2f %15.2fx\n", name.c_str(), us, us / base);
-    }
-  }
-
-private:
-  std::map<std::string, double> mTimes;
-  std::map<std::string, bool> mHaveMedian;
-  std::vector<std::string> mOrder;
-};
+// Microseconds per refresh against the copy.
+void PrintRatios(const BaselineReporter& reporter) {
+  std::vector<BaselineReporter::Row> rows;
+  double base;
+  if (!reporter.Table(&rows, &base)) return;
+  std::printf("\n%-32s %12s %16s\n", "refresh (578 x 299)", "us", "x back-buffer copy");
+  for (const auto& row : rows) std::printf("%-32s %12.2f %15.2fx\n", row.name.c_str(), row.figure, row.figure / base);
+}
 
 }  // namespace
 
@@ -120,9 +95,12 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("LampAndAttackKnob", LampAndKnob, static_cast<int>(Morvane::kAttack));
   benchmark::RegisterBenchmark(kBaselineAgain, BackBufferCopy);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineReporter reporter(kBaseline, kBaselineAgain, [](const benchmark::BenchmarkReporter::Run& run, double* us) {
+    *us = run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    return true;
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   benchmark::Shutdown();
   return 0;
 }

@@ -9,12 +9,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/common/BaselineReporter.h"
 #include "common/CpuFeatures.h"
 #include "plugin/Morvane.h"
 #include "plugin/reference/ReferenceShaper.h"
@@ -166,51 +166,24 @@ void BM_PlainFormulasSilenceAfterSignal(benchmark::State& state) {
   SetPerFrame(state);
 }
 
-// Collects each case's ns per frame (the median when run with
-// --benchmark_repetitions) and prints the code paths against the plain
-// formulas.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("ns_per_frame");
-      if (it == run.counters.end()) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
-      const std::string name = run.run_name.function_name;
-      if (!mTimes.count(name)) mOrder.push_back(name);
-      if (median || !mHaveMedian.count(name)) mTimes[name] = it->second.value * 1e9;
-      if (median) mHaveMedian[name] = true;
-      mLabels[name] = run.report_label;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    auto first = mTimes.find(kPlain), last = mTimes.find(kPlainAgain);
-    if (first == mTimes.end()) return;
-    const double plain = last == mTimes.end() ? first->second : (first->second + last->second) / 2;
-    std::printf("\n%-36s %12s %14s\n", "case (512-frame blocks)", "ns/frame", "plain / case");
-    for (const std::string& name : mOrder) {
-      const double t = mTimes.at(name);
-      std::printf("%-36s %12.2f %13.2fx  %s\n", name.c_str(), t, plain / t, mLabels.at(name).c_str());
-    }
-  }
+constexpr const char* kPlain = "PlainFormulas";
+constexpr const char* kPlainAgain = "PlainFormulas/again";
 
-  static constexpr const char* kPlain = "PlainFormulas";
-  static constexpr const char* kPlainAgain = "PlainFormulas/again";
-
-private:
-  std::map<std::string, double> mTimes;
-  std::map<std::string, bool> mHaveMedian;
-  std::map<std::string, std::string> mLabels;
-  std::vector<std::string> mOrder;
-};
+// Each code path's ns per frame against the plain formulas.
+void PrintRatios(const BaselineReporter& reporter) {
+  std::vector<BaselineReporter::Row> rows;
+  double plain;
+  if (!reporter.Table(&rows, &plain)) return;
+  std::printf("\n%-36s %12s %14s\n", "case (512-frame blocks)", "ns/frame", "plain / case");
+  for (const auto& row : rows)
+    std::printf("%-36s %12.2f %13.2fx  %s\n", row.name.c_str(), row.figure, plain / row.figure, row.label.c_str());
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const double minTime = 1.0;
-  benchmark::RegisterBenchmark(RatioReporter::kPlain, BM_PlainFormulas)->MinTime(minTime);
+  benchmark::RegisterBenchmark(kPlain, BM_PlainFormulas)->MinTime(minTime);
   benchmark::RegisterBenchmark("ProcessBlock", BM_ProcessBlock)->MinTime(minTime);
   benchmark::RegisterBenchmark("ProcessBlock/generic", BM_ProcessBlockCodePath, CpuLevel::kGeneric)->MinTime(minTime);
   benchmark::RegisterBenchmark("ProcessBlock/avx2", BM_ProcessBlockCodePath, CpuLevel::kAvx2)->MinTime(minTime);
@@ -219,11 +192,16 @@ int main(int argc, char** argv) {
       ->MinTime(minTime);
   benchmark::RegisterBenchmark("PlainFormulas/silence after signal", BM_PlainFormulasSilenceAfterSignal)
       ->MinTime(minTime);
-  benchmark::RegisterBenchmark(RatioReporter::kPlainAgain, BM_PlainFormulas)->MinTime(minTime);
+  benchmark::RegisterBenchmark(kPlainAgain, BM_PlainFormulas)->MinTime(minTime);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineReporter reporter(kPlain, kPlainAgain, [](const benchmark::BenchmarkReporter::Run& run, double* ns) {
+    auto it = run.counters.find("ns_per_frame");
+    if (it == run.counters.end()) return false;
+    *ns = it->second.value * 1e9;
+    return true;
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   benchmark::Shutdown();
   return 0;
 }
