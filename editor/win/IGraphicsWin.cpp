@@ -43,6 +43,20 @@ IModifiers ModifiersOf(WPARAM keys) {
 }
 
 int MouseX(LPARAM l) { return static_cast<short>(LOWORD(l)); }
+
+// One bit per mouse button, from its press or release message.
+unsigned ButtonBit(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return 1;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return 2;
+    default:
+      return 4;
+  }
+}
 int MouseY(LPARAM l) { return static_cast<short>(HIWORD(l)); }
 
 IGraphicsWin* ObjectOf(HWND window) {
@@ -315,8 +329,11 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
   if (mEntry.EditorBlocked()) {
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
       mEntry.Cancel();
+      mSwallowedReleases |= ButtonBit(message);
       return 0;
     }
+    if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP)
+      mSwallowedReleases &= ~ButtonBit(message);
     return DefWindowProcA(window, message, w, l);
   }
 
@@ -400,6 +417,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
       HideTooltip();
       if (mEntry.IsOpen()) {
         mEntry.Commit();
+        mSwallowedReleases |= ButtonBit(message);
       } else {
         SetFocus(window);
         SetCapture(window);
@@ -413,6 +431,10 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       ::ReleaseCapture();
+      if (mSwallowedReleases & ButtonBit(message)) {
+        mSwallowedReleases &= ~ButtonBit(message);
+        return 0;
+      }
       OnMouseUp(MouseX(l), MouseY(l), ModifiersOf(w));
       return 0;
 

@@ -95,6 +95,9 @@ private:
   WNDPROC mEntryDefaultProc = nullptr;    // the box's own procedure
   HFONT mEntryFont = nullptr;             // the box's font, deleted with it
   bool mTooltipShown = false;
+  // Buttons whose press ended a text entry: their releases reach no control,
+  // which would otherwise end a host edit that never began.
+  unsigned mSwallowedReleases = 0;
   int32_t mTooltipIndex = -1;
   COLORREF* mCustomColors = nullptr;      // 16, made on the first colour prompt
   DWORD mProcessId;
