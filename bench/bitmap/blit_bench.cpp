@@ -113,12 +113,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("FillCopy/0.5", Fill, 0.5f);
   benchmark::RegisterBenchmark(kBaselineAgain, RowMemcpy);
   benchmark::Initialize(&argc, argv);
-  BaselineReporter reporter(kBaseline, kBaselineAgain, [](const benchmark::BenchmarkReporter::Run& run, double* rate) {
-    auto it = run.counters.find("Mpx/s");
-    if (it == run.counters.end()) return false;
-    *rate = it->second.value;
-    return true;
-  });
+  BaselineReporter reporter(kBaseline, kBaselineAgain, BaselineReporter::Counter("Mpx/s"));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   PrintRatios(reporter);
   benchmark::Shutdown();

@@ -23,6 +23,16 @@ public:
     double figure;
   };
 
+  // The figure of runs that carry the named counter: its value times scale.
+  static Figure Counter(std::string name, double scale = 1.0) {
+    return [name = std::move(name), scale](const Run& run, double* figure) {
+      auto it = run.counters.find(name);
+      if (it == run.counters.end()) return false;
+      *figure = it->second.value * scale;
+      return true;
+    };
+  }
+
   BaselineReporter(std::string baseline, std::string baselineAgain, Figure figure)
       : mBaseline(std::move(baseline)), mBaselineAgain(std::move(baselineAgain)), mFigure(std::move(figure)) {}
 

@@ -194,12 +194,7 @@ int main(int argc, char** argv) {
       ->MinTime(minTime);
   benchmark::RegisterBenchmark(kPlainAgain, BM_PlainFormulas)->MinTime(minTime);
   benchmark::Initialize(&argc, argv);
-  BaselineReporter reporter(kPlain, kPlainAgain, [](const benchmark::BenchmarkReporter::Run& run, double* ns) {
-    auto it = run.counters.find("ns_per_frame");
-    if (it == run.counters.end()) return false;
-    *ns = it->second.value * 1e9;
-    return true;
-  });
+  BaselineReporter reporter(kPlain, kPlainAgain, BaselineReporter::Counter("ns_per_frame", 1e9));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   PrintRatios(reporter);
   benchmark::Shutdown();
