@@ -127,7 +127,19 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
   return bitmap;
 }
 
+ImageLoaderEntry sPngLoader = {LoadPngByName, PngFileFilter, nullptr};
+
+struct LinkPngLoader {
+  LinkPngLoader() {
+    sPngLoader.mNext = gImageLoaders;
+    gImageLoaders = &sPngLoader;
+  }
+} sLinkPngLoader;
+
+}  // namespace
+
 bool HasPngExtension(const char* path) {
+  if (!path) return false;
   const char* from = path + std::strlen(path);
   while (from > path && from[-1] != '\\' && from[-1] != '/' && from[-1] != '.') --from;
   if (from > path) --from;  // on the separator or dot itself
@@ -139,17 +151,6 @@ bool HasPngExtension(const char* path) {
   }
   return *from == 0 && *ext == 0;
 }
-
-ImageLoaderEntry sPngLoader = {LoadPngByName, PngFileFilter, nullptr};
-
-struct LinkPngLoader {
-  LinkPngLoader() {
-    sPngLoader.mNext = gImageLoaders;
-    gImageLoaders = &sPngLoader;
-  }
-} sLinkPngLoader;
-
-}  // namespace
 
 BM_MemBitmap* LoadPngMemory(const void* data, int32_t length) {
   if (!data || length < 8) return nullptr;

@@ -27,5 +27,9 @@ BM_IBitmap* LoadPngFile(const char* utf8Path, BM_IBitmap* bitmap = nullptr);
 // is not ".png" in any letter case.
 BM_IBitmap* LoadPngByName(const char* path, int32_t checkExtension, BM_IBitmap* bitmap);
 
+// Whether the path's text from its last '\', '/' or '.' on is ".png" in any
+// letter case.
+bool HasPngExtension(const char* path);
+
 // "PNG files (*.PNG)", NUL, "*.PNG", NUL, NUL.
 const char* PngFileFilter();

@@ -3,7 +3,7 @@
 // window class where the platform has one, a windowless editor otherwise (no
 // window opens, so hosts are told the editor cannot open). One
 // implementation per platform folder, chosen by the build.
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 // Makes a graphics object of width x height pixels, redrawn frameRate times a
 // second, for the plug-in. The caller owns it until it is attached to the

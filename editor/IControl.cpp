@@ -10,8 +10,6 @@ IControl::IControl(IEffectBase* plugin, const IBounds& rect, int paramIdx, const
 
 IControl::~IControl() = default;
 
-IGraphics* IControl::Graphics() const { return mPlugin ? mPlugin->GetEditor() : nullptr; }
-
 const IControl::IAuxBinding* IControl::GetAuxBinding(int index) const {
   return index >= 0 && index < AuxBindingCount() ? &mAuxBindings[static_cast<size_t>(index)] : nullptr;
 }

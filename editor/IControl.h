@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 class IBitmapTextControl;
 
@@ -117,13 +117,18 @@ public:
   // The binding at index, or null outside the list.
   const IAuxBinding* GetAuxBinding(int index) const;
 
+  // The graphics object that owns the control; it sets itself when the
+  // control is added.
+  void SetGraphics(IGraphics* graphics) { mGraphics = graphics; }
+
 protected:
-  // The editor, reached through the plug-in; null before it is attached.
-  IGraphics* Graphics() const;
+  // The graphics object that owns the control; null before it is added.
+  IGraphics* Graphics() const { return mGraphics; }
 
   int32_t mEntryMaxChars = 7;        // characters the text-entry box accepts
   ITextStyle mTextStyle;
   IEffectBase* mPlugin;              // not owned
+  IGraphics* mGraphics = nullptr;    // the owner; not owned
   IBounds mBounds;                   // where the control draws; invalidated when dirty
   IBounds mHitBounds;                // where the mouse hits it
   int32_t mParamIndex;

@@ -1,4 +1,4 @@
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,6 +7,7 @@
 
 #include "bitmap/Blit.h"
 #include "bitmap/Font.h"
+#include "bitmap/Png.h"
 #include "editor/IControl.h"
 #include "editor/IControls.h"
 #include "editor/IMenu.h"
@@ -91,6 +92,7 @@ int32_t BlendMode(const IBlend* blend) {
 IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
     : mPlugin(plugin), mWidth(width), mHeight(height), mFrameRate(frameRate) {
   (void)kCachesReady;
+  MakeDrawingBitmaps();
 }
 
 IGraphics::~IGraphics() {
@@ -143,11 +145,13 @@ void IGraphics::AddBackground(int resourceId, const char* name) {
   const IBitmapRef image = LoadImageStrip(resourceId, name, 1, false);
   IControl* background =
       new IBitmapControl(mPlugin, IBounds(0, 0, image.width, image.height), -1, image, IBlend(1, 1.0f));
+  background->SetGraphics(this);
   mControls.insert(mControls.begin(), background);
 }
 
 int IGraphics::AddControl(IControl* control) {
   if (!control) return -1;
+  control->SetGraphics(this);
   mControls.push_back(control);
   return ControlCount() - 1;
 }
@@ -162,10 +166,17 @@ void IGraphics::SetKeyFallback(IControl* control) {
   mKeyFallback = control;
 }
 
-void IGraphics::PrepareDrawing() {
+void IGraphics::MakeDrawingBitmaps() {
   DeleteDrawingBitmaps();
   mBackBuffer = new BM_SysBitmap(mWidth, mHeight);
   mScratchBitmap = new BM_MemBitmap();
+}
+
+void IGraphics::PrepareDrawing() { MakeDrawingBitmaps(); }
+
+BM_IBitmap* IGraphics::LoadPlatformBitmap(int resourceId, const char* name) {
+  if (!HasPngExtension(name)) return nullptr;
+  return LoadPngResource(mModule, resourceId);
 }
 
 // ---- default slots ------------------------------------------------------------------------
@@ -192,6 +203,10 @@ void IGraphics::Resize(int width, int height) {
 }
 
 // ---- parameter binding ----------------------------------------------------------------------
+
+void IGraphics::ParamValueChanged(int paramIdx, double normalizedValue) {
+  ShowParamInEditor(paramIdx, normalizedValue, true);
+}
 
 void IGraphics::ShowParamInEditor(int paramIdx, double value, bool normalized) {
   if (!normalized) {

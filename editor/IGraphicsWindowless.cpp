@@ -1,7 +1,5 @@
 #include "editor/IGraphicsWindowless.h"
 
-#include "bitmap/Png.h"
-
 IGraphicsWindowless::IGraphicsWindowless(IEffectBase* plugin, int width, int height, int frameRate)
     : IGraphics(plugin, width, height, frameRate) {}
 
@@ -29,21 +27,4 @@ void* IGraphicsWindowless::NativeWindow() { return nullptr; }
 bool IGraphicsWindowless::ReadClipboardText(std::string& text) {
   text.clear();
   return false;
-}
-
-BM_IBitmap* IGraphicsWindowless::LoadPlatformBitmap(int resourceId, const char* name) {
-  if (!HasPngName(name)) return nullptr;
-  return LoadPngResource(mModule, resourceId);
-}
-
-bool HasPngName(const char* name) {
-  if (!name) return false;
-  const char* dot = nullptr;
-  for (const char* p = name; *p; ++p) {
-    if (*p == '.') dot = p;
-  }
-  if (!dot) return false;
-  const char* ext = dot + 1;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return lower(ext[0]) == 'p' && lower(ext[1]) == 'n' && lower(ext[2]) == 'g' && ext[3] == '\0';
 }

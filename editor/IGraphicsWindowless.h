@@ -1,10 +1,9 @@
 #pragma once
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 // A graphics object without a window: every platform service answers as when
 // it is not available (no window opens, dialogs are cancelled, folders and
-// the clipboard are empty), and images are loaded from the plug-in's module
-// by resource id. It is the editor on platforms that have no window class
+// the clipboard are empty). It is the editor on platforms that have no window class
 // yet, and the base of the off-screen editor used by tests and tools.
 class IGraphicsWindowless : public IGraphics {
 public:
@@ -29,11 +28,4 @@ public:
   void CloseWindow() override;
   void* NativeWindow() override;                  // null
   bool ReadClipboardText(std::string& text) override;
-  // A name ending in ".png" (any letter case): the PNG resource with that id
-  // of the module (SetModule). Anything else, or a resource that cannot be
-  // found or decoded: null.
-  BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) override;
 };
-
-// Whether the text after the name's last '.' is "png" in any letter case.
-bool HasPngName(const char* name);

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "common/CopyText.h"
-#include "framework/IGraphics.h"
 #include "framework/Trace.h"
 
 namespace {
@@ -189,14 +188,13 @@ EHostKind IEffectBase::IdentifyHost() { return static_cast<EHostKind>(mHost); }
 int IEffectBase::GetPluginApi() { return mPluginApi; }
 void IEffectBase::InitForHost() {}
 
-void IEffectBase::AttachEditor(IGraphics* graphics) {
-  if (!graphics) return;
+void IEffectBase::AttachEditor(IEditor* editor) {
+  if (!editor) return;
   ILockGuard guard(mLock);
-  for (int i = 0; i < ParamCount(); ++i) graphics->ApplyParamToControls(i, GetParam(i)->NormalizedValue());
-  graphics->PrepareDrawing();
+  for (int i = 0; i < ParamCount(); ++i) editor->ParamValueChanged(i, GetParam(i)->NormalizedValue());
   // The base owns its editor: a replaced one would otherwise leak.
-  if (mEditor && mEditor != graphics) delete mEditor;
-  mEditor = graphics;
+  if (mEditor && mEditor != editor) delete mEditor;
+  mEditor = editor;
 }
 
 void IEffectBase::SetLatency(int samples) { mLatency = samples; }
@@ -204,7 +202,7 @@ bool IEffectBase::SendSysExMessage(const ISysExMessage* /*msg*/) { return false;
 
 void IEffectBase::RefreshParamControls() {
   if (!mEditor) return;
-  for (int i = 0; i < ParamCount(); ++i) mEditor->ShowParamInEditor(i, GetParam(i)->Value(), false);
+  for (int i = 0; i < ParamCount(); ++i) mEditor->ParamValueChanged(i, GetParam(i)->NormalizedValue());
 }
 
 void IEffectBase::UnusedHookSlot38() {}

@@ -2,18 +2,14 @@
 #include <cstdint>
 #include "framework/GrowBuffer.h"
 #include "framework/HostKind.h"
+#include "framework/IEditor.h"
 #include "framework/IParameter.h"
 #include "framework/Lock.h"
 #include "framework/Messages.h"
 #include "framework/OwnedList.h"
 #include "framework/StateChunk.h"
 
-class IGraphics;
-
-// Thread tags used on the host-facing operations below:
-//   [audio]  the host's audio thread, instance lock held by the caller
-//   [ui]     the host's user-interface thread (dispatcher, parameters, editor)
-//   [any thread, instance lock held]
+// Thread tags on the operations below: framework/ThreadTags.h.
 
 // What a plug-in class tells its base at construction.
 struct IEffectConfig {
@@ -103,7 +99,9 @@ public:
   virtual int GetPluginApi();                                           // 30 mPluginApi (0)
   virtual void ResizeEditor(int width, int height) = 0;                 // 31 [ui] adapter
   virtual void InitForHost();                                           // 32 [ui] empty
-  virtual void AttachEditor(IGraphics* graphics);                       // 33 [ui]
+  // Takes ownership of the editor (a previous one is deleted) and tells it
+  // every parameter's value.
+  virtual void AttachEditor(IEditor* editor);                           // 33 [ui]
   virtual void SetLatency(int samples);                                 // 34
   virtual bool SendMidi(const IMidiMessage* msg) = 0;                   // 35 adapter
   virtual bool SendSysExMessage(const ISysExMessage* msg);              // 36 false
@@ -127,7 +125,7 @@ public:
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double rate) { mSampleRate = rate; }
   int GetBlockSize() const { return mBlockSize; }
-  IGraphics* GetEditor() const { return mEditor; }
+  IEditor* GetEditor() const { return mEditor; }
   ILock& Lock() { return mLock; }
 
   const char* GetEffectName() const { return mEffectName; }
@@ -211,7 +209,7 @@ protected:
   int32_t mBlockSize;
   int32_t mLatency;
   int32_t mTailSize;
-  IGraphics* mEditor;
+  IEditor* mEditor;
   OwnedList<IParameter> mParams;
   OwnedList<IPresetSlot> mPresets;
   GrowBuffer mInputPtrs{GrowBuffer::kDefaultGranularity};   // double* per input

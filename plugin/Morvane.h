@@ -53,6 +53,10 @@ public:
   // Follower and filter states carry over from block to block.
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
 
+  // The editor's graphics object (owned by the base as its editor); null
+  // when the plug-in was made without an editor.
+  IGraphics* Graphics() const { return mGraphics; }
+
   // [ui] The overload lamp, without the instance lock: the overload
   // follower's latest value (the lamp lights at 1.0), and the clearing of the
   // output peaks held since the lamp last drew.
@@ -68,6 +72,7 @@ protected:
   // editor's graphics object owns its controls). Null while there is no editor.
   IBitmapTextControl* mAttackText = nullptr;
   IBitmapTextControl* mSustainText = nullptr;
+  IGraphics* mGraphics = nullptr;  // not owned
 
 private:
   enum EChannel { kLeft = 0, kRight = 1, kNumChannels = 2 };

@@ -9,7 +9,9 @@
 #include "editor/IControl.h"
 
 IGraphicsOffscreen::IGraphicsOffscreen(IEffectBase* plugin, int width, int height, int frameRate)
-    : IGraphicsWindowless(plugin, width, height, frameRate) {}
+    : IGraphicsWindowless(plugin, width, height, frameRate) {
+  ClearScreen();
+}
 
 IGraphicsOffscreen::~IGraphicsOffscreen() { CloseWindow(); }
 
@@ -46,6 +48,10 @@ BM_IBitmap* IGraphicsOffscreen::LoadPlatformBitmap(int resourceId, const char* n
 
 void IGraphicsOffscreen::PrepareDrawing() {
   IGraphicsWindowless::PrepareDrawing();
+  ClearScreen();
+}
+
+void IGraphicsOffscreen::ClearScreen() {
   mScreen.Resize(Width(), Height());
   if (mScreen.GetBits()) BM_FillArea(&mScreen, 0, 0, Width(), Height(), 0, 1.0f, BM_BLEND_COPY);
 }

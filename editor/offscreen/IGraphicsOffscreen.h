@@ -24,20 +24,23 @@ public:
   void* NativeWindow() override;
   // Counts the calls and loads as the windowless editor does.
   BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) override;
-  // Also sizes the screen image to the editor (cleared to 0).
+  // Also sizes the screen image to the editor anew (cleared to 0).
   void PrepareDrawing() override;
 
   // One redraw timer tick: the dirty controls' area is drawn and presented.
   // False when nothing was dirty; *drawn receives the area (all 0 then).
   bool Tick(IBounds* drawn = nullptr);
 
-  // What the window shows; empty until PrepareDrawing.
+  // What the window shows: the editor's size, all 0 until something is presented.
   BM_MemBitmap& Screen() { return mScreen; }
   int PresentCount() const { return mPresentCount; }
   const IBounds& LastPresented() const { return mLastPresented; }
   int PlatformLoadCount() const { return mPlatformLoads; }
 
 private:
+  // The screen image at the editor's size, every pixel 0.
+  void ClearScreen();
+
   BM_MemBitmap mScreen;
   bool mOpen = false;
   int mPresentCount = 0;

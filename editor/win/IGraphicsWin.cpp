@@ -802,10 +802,6 @@ void IGraphicsWin::RestoreCursor() {
   mCursorHidden = false;
 }
 
-BM_IBitmap* IGraphicsWin::LoadPlatformBitmap(int resourceId, const char* name) {
-  if (!HasPngName(name)) return nullptr;
-  return LoadPngResource(mModule, resourceId);
-}
 
 // ---- resizing -------------------------------------------------------------------------
 

@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include "editor/IEditorWindowLogic.h"
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 class IGraphicsWin : public IGraphics {
 public:
@@ -55,9 +55,6 @@ public:
   bool ReadClipboardText(std::string& text) override;                                 // 23
   void HideCursor() override;                                                         // 25
   void RestoreCursor() override;                                                      // 26
-  // A name ending in ".png" (any letter case): the "PNG" resource with that
-  // id of the plug-in's module; null otherwise or when it cannot be decoded.
-  BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) override;         // 28
 
   // The host's top-level window: the topmost ancestor of the window given to
   // OpenWindow, found once and kept; later found again among this process's

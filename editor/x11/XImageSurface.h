@@ -8,7 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
-#include "framework/IGraphics.h"
+#include "editor/IGraphicsTypes.h"
 
 class BM_IBitmap;
 

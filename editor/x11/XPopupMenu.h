@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "editor/IEditorWindowLogic.h"
-#include "framework/IGraphics.h"
+#include "editor/IGraphics.h"
 
 namespace x11 {
 

@@ -10,7 +10,6 @@
 #include <limits>
 
 #include "common/CopyText.h"
-#include "framework/IGraphics.h"
 #include "framework/Trace.h"
 
 namespace {
@@ -344,7 +343,7 @@ void IEffectVST::InitForHost() {
 }
 
 void IEffectVST::UpdateEditorRect() {
-  IGraphics* editor = GetEditor();
+  IEditor* editor = GetEditor();
   auto toInt16 = [](int v) { return static_cast<VstInt16>(v < 0 ? 0 : (v > SHRT_MAX ? SHRT_MAX : v)); };
   mEditorRect.top = 0;
   mEditorRect.left = 0;
@@ -352,9 +351,9 @@ void IEffectVST::UpdateEditorRect() {
   mEditorRect.right = toInt16(editor->Width());
 }
 
-void IEffectVST::AttachEditor(IGraphics* graphics) {
-  if (!graphics) return;
-  IEffectBase::AttachEditor(graphics);
+void IEffectVST::AttachEditor(IEditor* editor) {
+  if (!editor) return;
+  IEffectBase::AttachEditor(editor);
   mEffect.flags |= effFlagsHasEditor;
   UpdateEditorRect();
 }
@@ -402,7 +401,7 @@ void IEffectVST::SetParameterFromHost(VstInt32 index, float value) {
   ILockGuard guard(mLock);
   IParameter* param = GetParam(index);
   if (!param || !std::isfinite(value)) return;
-  if (IGraphics* editor = GetEditor()) editor->ShowParamInEditor(index, value, true);
+  if (IEditor* editor = GetEditor()) editor->ParamValueChanged(index, value);
   param->SetFromNormalized(value);
   ParamChanged(index);
 }
@@ -545,19 +544,19 @@ VstIntPtr IEffectVST::DoEditGetRect(void* ptr) {
 }
 
 VstIntPtr IEffectVST::DoEditOpen(void* parentWindow) {
-  IGraphics* editor = GetEditor();
+  IEditor* editor = GetEditor();
   if (!editor || !editor->OpenWindow(parentWindow)) return 0;
   OnEditorOpened();
   return 1;
 }
 
 VstIntPtr IEffectVST::DoEditIdle() {
-  if (IGraphics* editor = GetEditor()) editor->Idle();
+  if (IEditor* editor = GetEditor()) editor->Idle();
   return 0;
 }
 
 VstIntPtr IEffectVST::DoEditClose() {
-  IGraphics* editor = GetEditor();
+  IEditor* editor = GetEditor();
   if (!editor) return 0;
   OnEditorClosed();
   editor->CloseWindow();
@@ -656,7 +655,7 @@ VstIntPtr IEffectVST::DoString2Parameter(VstInt32 index, const char* text) {
     value = ParseDecimal(text);
     if (param->ShowNegated()) value = -value;
   }
-  if (IGraphics* editor = GetEditor()) editor->ShowParamInEditor(index, value, false);
+  if (IEditor* editor = GetEditor()) editor->ParamValueChanged(index, param->ToNormalized(value));
   param->Set(value);
   ParamChanged(index);
   return 1;

@@ -13,10 +13,7 @@
 // Threads: the host calls the dispatcher and the parameter functions from its
 // user-interface thread and the processing functions from its audio thread.
 // Every entry holds the instance lock (mLock) for its whole duration; calls
-// back into the host are made with it held.
-//
-// Thread tags: [audio] the host's audio thread; [ui] the host's user-interface
-// thread; [any thread, instance lock held].
+// back into the host are made with it held. Thread tags: framework/ThreadTags.h.
 class IEffectVST : public IEffectBase {
 public:
   // hostCallback may be null (plug-in tests): every host call then answers 0.
@@ -50,7 +47,7 @@ public:
   // Host-specific set-up, once per instance (effOpen).
   void InitForHost() override;                                        // [ui]
   // Attaches the editor: the effFlagsHasEditor flag and mEditorRect follow it.
-  void AttachEditor(IGraphics* graphics) override;                    // [ui]
+  void AttachEditor(IEditor* editor) override;                        // [ui]
   void SetLatency(int samples) override;                              // [ui]
   // Send one event to the host (audioMasterProcessEvents); true when it answers 1.
   bool SendMidi(const IMidiMessage* msg) override;                    // [any thread, instance lock held]

@@ -161,7 +161,7 @@ TEST_F(Editor, OnlyDirtyControlsAreRedrawnAtATick) {
 
   // A host change shows in the knob's frame at the next tick, and only its
   // rectangle is drawn (twice: the value is drawn again on the tick after).
-  fx.GetEditor()->ShowParamInEditor(1, 1.0, true);
+  fx.GetEditor()->ParamValueChanged(1, 1.0);
   IBounds drawn;
   EXPECT_TRUE(graphics->Tick(&drawn));
   EXPECT_EQ(drawn, IBounds(50, 10, 70, 30));

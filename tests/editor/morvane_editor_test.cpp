@@ -130,7 +130,7 @@ TEST_F(MorvaneEditor, ASecondInstanceLoadsNoImage) {
   const int loads = SyntheticGraphics::Loads();
   Morvane second(nullptr, SyntheticGraphics::Make);
   EXPECT_EQ(SyntheticGraphics::Loads(), loads);
-  EXPECT_EQ(second.GetEditor()->ControlCount(), 13);
+  EXPECT_EQ(second.Graphics()->ControlCount(), 13);
 }
 
 TEST(MorvaneWithoutWindow, HostsAreToldTheEditorCannotOpen) {

@@ -2,12 +2,12 @@
 // A plug-in class for framework tests: configured like Morvane
 // and built the way the VST2 adapter and the plug-in build it, with the
 // adapter's required operations recording their calls instead of calling a
-// host. Also a recording stand-in for the editor's graphics object.
+// host. Also a recording stand-in for the editor.
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "editor/IGraphicsWindowless.h"
+#include "framework/IEditor.h"
 #include "framework/IEffectBase.h"
 
 namespace morvane_test {
@@ -24,20 +24,23 @@ inline bool operator==(const Call& a, const Call& b) {
   return a.what == b.what && a.idx == b.idx && a.value == b.value && a.flag == b.flag;
 }
 
-class FakeGraphics : public IGraphicsWindowless {
+class FakeEditor : public IEditor {
 public:
-  FakeGraphics(std::vector<Call>* log, bool* deleted = nullptr)
-      : IGraphicsWindowless(nullptr, 578, 299, 25), mLog(log), mDeleted(deleted) {}
-  ~FakeGraphics() override {
+  FakeEditor(std::vector<Call>* log, bool* deleted = nullptr) : mLog(log), mDeleted(deleted) {}
+  ~FakeEditor() override {
     if (mDeleted) *mDeleted = true;
   }
-  void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
-    mLog->push_back({"ShowParamInEditor", paramIdx, value, normalized});
+  void* OpenWindow(void* parent) override {
+    mLog->push_back({"OpenWindow"});
+    return parent;
   }
-  void ApplyParamToControls(int paramIdx, double normalizedValue) override {
-    mLog->push_back({"ApplyParamToControls", paramIdx, normalizedValue, false});
+  void CloseWindow() override { mLog->push_back({"CloseWindow"}); }
+  void Idle() override { mLog->push_back({"Idle"}); }
+  int Width() const override { return 578; }
+  int Height() const override { return 299; }
+  void ParamValueChanged(int paramIdx, double normalizedValue) override {
+    mLog->push_back({"ParamValueChanged", paramIdx, normalizedValue, true});
   }
-  void PrepareDrawing() override { mLog->push_back({"PrepareDrawing", -1, 0.0, false}); }
 
 private:
   std::vector<Call>* mLog;

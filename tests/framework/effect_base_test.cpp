@@ -16,7 +16,7 @@
 namespace {
 
 using morvane_test::Call;
-using morvane_test::FakeGraphics;
+using morvane_test::FakeEditor;
 using morvane_test::FinishesOrAbort;
 using morvane_test::MorvaneConfig;
 using morvane_test::TestEffect;
@@ -125,7 +125,7 @@ TEST(EffectBase, DestructorDeletesTheEditor) {
   bool deleted = false;
   {
     TestEffect fx;
-    fx.AttachEditor(new FakeGraphics(&log, &deleted));
+    fx.AttachEditor(new FakeEditor(&log, &deleted));
     EXPECT_FALSE(deleted);
   }
   EXPECT_TRUE(deleted);
@@ -231,31 +231,30 @@ TEST(EffectBase, SetParamFromEditorReportsTheUnsnappedValue) {
 
 // ---- the editor object ------------------------------------------------------------
 
-TEST(EffectBase, AttachEditorAppliesEveryParameterThenPrepares) {
+TEST(EffectBase, AttachEditorShowsEveryParameter) {
   TestEffect fx;
   std::vector<Call> log;
   fx.AttachEditor(nullptr);
   EXPECT_EQ(fx.GetEditor(), nullptr);
-  auto* g = new FakeGraphics(&log);
+  auto* g = new FakeEditor(&log);
   fx.AttachEditor(g);
   EXPECT_EQ(fx.GetEditor(), g);
-  ASSERT_EQ(log.size(), 9u);
+  ASSERT_EQ(log.size(), 8u);
   for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(log[i].what, "ApplyParamToControls");
+    EXPECT_EQ(log[i].what, "ParamValueChanged");
     EXPECT_EQ(log[i].idx, i);
     EXPECT_DOUBLE_EQ(log[i].value, fx.GetParam(i)->NormalizedValue());
   }
   EXPECT_NEAR(log[4].value, 0.5028, 1e-4);
   EXPECT_DOUBLE_EQ(log[7].value, 500.0 / 750.0);
-  EXPECT_EQ(log[8].what, "PrepareDrawing");
 }
 
 TEST(EffectBase, AttachingAnotherEditorDeletesTheFirst) {
   TestEffect fx;
   std::vector<Call> log;
   bool firstDeleted = false, secondDeleted = false;
-  fx.AttachEditor(new FakeGraphics(&log, &firstDeleted));
-  auto* second = new FakeGraphics(&log, &secondDeleted);
+  fx.AttachEditor(new FakeEditor(&log, &firstDeleted));
+  auto* second = new FakeEditor(&log, &secondDeleted);
   fx.AttachEditor(second);
   EXPECT_TRUE(firstDeleted);
   EXPECT_FALSE(secondDeleted);
@@ -264,15 +263,17 @@ TEST(EffectBase, AttachingAnotherEditorDeletesTheFirst) {
   EXPECT_EQ(fx.GetEditor(), second);
 }
 
-TEST(EffectBase, RefreshParamControlsShowsPlainValues) {
+TEST(EffectBase, RefreshParamControlsShowsEveryValue) {
   TestEffect fx;
   fx.RefreshParamControls();  // no editor: nothing happens
   std::vector<Call> log;
-  fx.AttachEditor(new FakeGraphics(&log));
+  fx.AttachEditor(new FakeEditor(&log));
   log.clear();
   fx.RefreshParamControls();
   ASSERT_EQ(log.size(), 8u);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(log[i], (Call{"ShowParamInEditor", i, fx.GetParam(i)->Value(), false}));
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(log[i], (Call{"ParamValueChanged", i, fx.GetParam(i)->NormalizedValue(), true}));
+  }
 }
 
 // ---- StateMatches ------------------------------------------------------------------

@@ -12,7 +12,7 @@
 namespace {
 
 using morvane_test::Call;
-using morvane_test::FakeGraphics;
+using morvane_test::FakeEditor;
 using morvane_test::MorvaneConfig;
 using morvane_test::TestEffect;
 
@@ -131,7 +131,7 @@ TEST(Presets, FillDefaultPresetsAsTheEntryPointDoes) {
 TEST(Presets, LoadInitialisedPreset) {
   TestEffect fx;
   std::vector<Call> log;
-  fx.AttachEditor(new FakeGraphics(&log));
+  fx.AttachEditor(new FakeEditor(&log));
   fx.GetParam(0)->Set(-70.0);
   fx.GetParam(7)->Set(100.0);
   fx.calls.clear();
@@ -143,7 +143,7 @@ TEST(Presets, LoadInitialisedPreset) {
   ASSERT_EQ(fx.calls.size(), 9u);
   EXPECT_EQ(fx.calls[8].what, "OnPresetsEdited");
   ASSERT_EQ(log.size(), 8u);
-  EXPECT_EQ(log[7], (Call{"ShowParamInEditor", 7, 500.0, false}));
+  EXPECT_EQ(log[7], (Call{"ParamValueChanged", 7, 500.0 / 750.0, true}));
   EXPECT_FALSE(fx.LoadPreset(1));
   EXPECT_FALSE(fx.LoadPreset(-1));
 }

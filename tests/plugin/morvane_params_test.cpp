@@ -38,7 +38,7 @@ TEST(MorvaneIdentity, TheEditorGetsTheRecordedModuleHandle) {
   Morvane plug(nullptr);
   RecordModuleInstance(before);
   ASSERT_NE(plug.GetEditor(), nullptr);
-  EXPECT_EQ(plug.GetEditor()->GetModule(), &module);
+  EXPECT_EQ(plug.Graphics()->GetModule(), &module);
 }
 
 TEST(MorvaneParameters, NamesLabelsRangesDefaultsAndShapes) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/IGraphicsWindowless.h"
+#include "framework/IEditor.h"
 #include "framework/vst2/IEffectVST.h"
 #include "tests/framework/LockProbe.h"
 #include "tests/vst2/RecordingHost.h"
@@ -30,15 +30,13 @@ using morvane_test::WaitsForLock;
 
 struct ShowCall {
   int paramIdx;
-  double value;
-  bool normalized;
+  double value;       // normalised
   double paramValue;  // the parameter's own value when the editor was shown it
 };
 
 // An editor that records what the plug-in shows it.
-class FakeGraphics : public IGraphicsWindowless {
+class FakeEditor : public IEditor {
 public:
-  FakeGraphics() : IGraphicsWindowless(nullptr, 578, 299, 25) {}
   void SetSize(int width, int height) {
     mWidth = width;
     mHeight = height;
@@ -47,12 +45,12 @@ public:
   std::vector<ShowCall> shown;
   const IEffectBase* plug = nullptr;  // whose parameter values ShowCall records
 
-  void ShowParamInEditor(int paramIdx, double value, bool normalized) override {
+  void ParamValueChanged(int paramIdx, double value) override {
     const IParameter* param = plug ? plug->GetParam(paramIdx) : nullptr;
-    shown.push_back({paramIdx, value, normalized, param ? param->Value() : NAN});
+    shown.push_back({paramIdx, value, param ? param->Value() : NAN});
   }
-  void ApplyParamToControls(int, double) override {}
-  void PrepareDrawing() override {}
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
   void* OpenWindow(void* parentWindow) override { return parentWindow; }
   void Idle() override {
     ++idleCount;
@@ -65,6 +63,10 @@ public:
     if (events) events->push_back("window closed");
   }
   std::vector<std::string>* events = nullptr;  // where CloseWindow is logged, besides the count
+
+private:
+  int mWidth = 578;
+  int mHeight = 299;
 };
 
 struct TestOptions {
@@ -176,7 +178,7 @@ TEST_F(Adapter, OneInputConfigurationDecidesTheMonoFlag) {
 }
 
 TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
-  FakeGraphics* editor = new FakeGraphics;
+  FakeEditor* editor = new FakeEditor;
   plug->AttachEditor(editor);
   EXPECT_EQ(effect->flags, 0x1019);
 
@@ -210,7 +212,7 @@ TEST_F(Adapter, AttachedEditorSetsFlagRectAndOpensWindows) {
 
 TEST_F(Adapter, EditIdleReachesTheEditorWithoutTheInstanceLock) {
   EXPECT_EQ(Dispatch(effect, effEditIdle), 0);  // no editor: nothing to do
-  FakeGraphics* editor = new FakeGraphics;
+  FakeEditor* editor = new FakeEditor;
   plug->AttachEditor(editor);
   // Another thread's entry (the audio thread's, say) must not wait for the
   // editor's redraw: it would if the idle call held the lock.
@@ -226,7 +228,7 @@ TEST_F(Adapter, EditIdleReachesTheEditorWithoutTheInstanceLock) {
 // ---- parameters from the host and the editor --------------------------------------------
 
 TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
-  FakeGraphics* editor = new FakeGraphics;
+  FakeEditor* editor = new FakeEditor;
   plug->AttachEditor(editor);
   editor->plug = plug;
   editor->shown.clear();
@@ -238,7 +240,6 @@ TEST_F(Adapter, SetParameterShowsEditorThenSetsAndNotifies) {
   ASSERT_EQ(editor->shown.size(), 1u);
   EXPECT_EQ(editor->shown[0].paramIdx, 0);
   EXPECT_DOUBLE_EQ(editor->shown[0].value, 0.75);
-  EXPECT_TRUE(editor->shown[0].normalized);
   EXPECT_DOUBLE_EQ(editor->shown[0].paramValue, 0.0);  // shown before the parameter is set
   EXPECT_DOUBLE_EQ(Value(0), 50.0);
   EXPECT_EQ(plug->changed, std::vector<int>{0});
@@ -276,7 +277,7 @@ TEST_F(Adapter, EditorGesturesAndAutomationReachTheHost) {
 }
 
 TEST_F(Adapter, TextToValue) {
-  FakeGraphics* editor = new FakeGraphics;
+  FakeEditor* editor = new FakeEditor;
   plug->AttachEditor(editor);
   editor->plug = plug;
   editor->shown.clear();
@@ -285,9 +286,8 @@ TEST_F(Adapter, TextToValue) {
 
   char text[32] = "1000";  // every case below fits
   EXPECT_EQ(Dispatch(effect, effString2Parameter, 0, 0, text), 1);
-  ASSERT_EQ(editor->shown.size(), 1u);  // the editor sees the value before it is limited
-  EXPECT_DOUBLE_EQ(editor->shown[0].value, 1000.0);
-  EXPECT_FALSE(editor->shown[0].normalized);
+  ASSERT_EQ(editor->shown.size(), 1u);  // the editor sees the typed value, limited to the range
+  EXPECT_DOUBLE_EQ(editor->shown[0].value, 1.0);
   EXPECT_DOUBLE_EQ(editor->shown[0].paramValue, 0.0);  // and before the parameter is set
   EXPECT_DOUBLE_EQ(Value(0), 100.0);
   EXPECT_EQ(plug->changed, std::vector<int>{0});

@@ -1,166 +1,42 @@
 #pragma once
 // The editor's graphics object: the platform-neutral half of the plug-in's
-// editor and the interface the plug-in base talks to. It owns the ordered
-// list of controls, the off-screen drawing bitmap, the editor's size and frame
-// rate; it routes mouse and key events to the controls, draws the dirty ones
-// and binds controls and parameters both ways. A platform class derives from
-// it and supplies the window, its timer and the operating system's dialogs
-// (the slots marked "platform" below).
+// editor. It owns the ordered list of controls, the off-screen drawing
+// bitmap, the editor's size and frame rate; it routes mouse and key events to
+// the controls, draws the dirty ones and binds controls and parameters both
+// ways. A platform class derives from it and supplies the window, its timer
+// and the operating system's dialogs (the slots marked "platform" below).
+// To the plug-in base it is an IEditor (framework/IEditor.h).
 //
 // The plug-in creates one graphics object in its constructor, adds its
 // controls and hands it to the base with AttachEditor; from then on the base
 // owns it and deletes it with itself.
 //
-// Threads: everything here runs on the host's user-interface thread [ui],
-// except ShowParamInEditor and ApplyParamToControls, which the host's
-// parameter calls reach with the instance lock held. The two process-wide
-// caches (bitmaps by resource id, fonts by description) have a lock each.
-//
-// The base reaches the editor only through virtual operations and inline
-// accessors, so the framework library links without the editor library.
+// Threads (framework/ThreadTags.h): everything here runs on the editor's
+// thread [ui], except ParamValueChanged, ShowParamInEditor and
+// ApplyParamToControls [any thread, instance lock held]. The two
+// process-wide caches (bitmaps by resource id, fonts by description) have a
+// lock each.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "editor/IGraphicsTypes.h"
+#include "framework/IEditor.h"
+
 class IEffectBase;
 class IParameter;
 class IControl;
-class BM_IBitmap;
 class BM_SysBitmap;
 class BM_MemBitmap;
-class BM_IFont;
 struct IMenu;
 
-// A rectangle in editor pixels, origin top left; right and bottom exclusive.
-// A point is inside when left <= x < right and top <= y < bottom. A rectangle
-// is empty only when all four fields are 0: one with right <= left but some
-// field non-zero is not empty.
-struct IBounds {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-
-  IBounds() = default;
-  IBounds(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
-
-  bool Empty() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
-  bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
-  int32_t W() const { return right - left; }
-  int32_t H() const { return bottom - top; }
-};
-
-inline bool operator==(const IBounds& a, const IBounds& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-inline bool operator!=(const IBounds& a, const IBounds& b) { return !(a == b); }
-
-// Whether a and b overlap. Not symmetric at the edges: touching on a's right
-// or bottom edge counts, touching on its left or top edge does not.
-inline bool Intersects(const IBounds& a, const IBounds& b) {
-  return !a.Empty() && !b.Empty() && a.right >= b.left && a.left < b.right && a.bottom >= b.top &&
-         a.top < b.bottom;
-}
-
-// The overlap of a and b when Intersects(a, b), else the empty rectangle.
-inline IBounds Intersection(const IBounds& a, const IBounds& b) {
-  if (!Intersects(a, b)) return IBounds();
-  return IBounds(a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                 a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom);
-}
-
-// The smallest rectangle holding both; an empty one adds nothing.
-inline IBounds Union(const IBounds& a, const IBounds& b) {
-  if (a.Empty()) return b;
-  if (b.Empty()) return a;
-  return IBounds(a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-                 a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom);
-}
-
-// A colour, each channel 0..255.
-struct IColorValue {
-  int32_t alpha = 255;
-  int32_t red = 0;
-  int32_t green = 0;
-  int32_t blue = 0;
-
-  IColorValue() = default;
-  IColorValue(int32_t a, int32_t r, int32_t g, int32_t b) : alpha(a), red(r), green(g), blue(b) {}
-
-  // The bitmap library's pixel: alpha << 24 | red << 16 | green << 8 | blue.
-  uint32_t ToColor32() const {
-    return (static_cast<uint32_t>(alpha & 0xFF) << 24) | (static_cast<uint32_t>(red & 0xFF) << 16) |
-           (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
-  }
-  // A Windows colour reference: red | green << 8 | blue << 16, alpha dropped.
-  uint32_t ToColorRef() const {
-    return static_cast<uint32_t>(red & 0xFF) | (static_cast<uint32_t>(green & 0xFF) << 8) |
-           (static_cast<uint32_t>(blue & 0xFF) << 16);
-  }
-};
-
-// How an image is drawn. Methods and the blit mode each selects: 0 (the
-// default) copy weighted by the source's alpha; 1 plain copy, source alpha
-// ignored; 2 add, weighted by source alpha; 3 dodge, weighted by source alpha;
-// any other value as 0. The weight goes to the blitter unchanged.
-struct IBlend {
-  int32_t method = 0;
-  float weight = 1.0f;
-
-  IBlend() = default;
-  IBlend(int32_t m, float w) : method(m), weight(w) {}
-};
-
-// The blit mode of a blend; a null blend is method 0 at weight 1.0.
-int32_t BlendMode(const IBlend* blend);
-
-// A text's look. Only the alignment matters to bitmap fonts; system-font text
-// uses all of it. cachedFont is filled in the first time the style is drawn
-// and belongs to the process-wide font cache.
-struct ITextStyle {
-  char font[32] = "Verdana";   // face name, NUL-terminated
-  int32_t size = 12;           // pixel height
-  IColorValue color{255, 0, 0, 0};
-  IColorValue entryBackground{255, 255, 255, 255};  // the text-entry box
-  IColorValue entryForeground{255, 0, 0, 0};
-  int32_t style = 0;           // 0 normal, 1 bold, 2 italic
-  int32_t align = 1;           // 0 left, 1 centre, 2 right
-  int32_t orientation = 0;     // degrees counter-clockwise
-  int32_t quality = 0;         // 0 default, 1 not antialiased, 2 antialiased, 3 ClearType
-  BM_IFont* cachedFont = nullptr;
-};
-
-// An image of the process-wide bitmap cache with its frame layout: frames
-// images of width / frames x height side by side, or width x height / frames
-// stacked top to bottom. bitmap is null when the image could not be loaded.
-struct IBitmapRef {
-  BM_IBitmap* bitmap = nullptr;  // not owned
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t frames = 1;
-  bool framesHorizontal = false;
-
-  int32_t FrameWidth() const { return framesHorizontal && frames > 0 ? width / frames : width; }
-  int32_t FrameHeight() const { return !framesHorizontal && frames > 0 ? height / frames : height; }
-};
-
-// Buttons and keys held during a mouse event.
-struct IModifiers {
-  bool left = false;
-  bool right = false;
-  bool shift = false;
-  bool control = false;
-  bool alt = false;
-};
-
-class IGraphics {
+class IGraphics : public IEditor {
 public:
-  // The control list starts empty; nothing is drawn until PrepareDrawing.
+  // The control list starts empty; the drawing bitmaps of the editor's size
+  // are made at once.
   IGraphics(IEffectBase* plugin, int width, int height, int frameRate);
-  IGraphics(const IGraphics&) = delete;
-  IGraphics& operator=(const IGraphics&) = delete;
 
-  // ---- virtual operations, in slot order ----------------------------------------
+  // ---- virtual operations, in slot order (after the editor interface's) -------
   // Shows the area of the back buffer on the screen. [platform]
   virtual bool PresentArea(const IBounds& area) = 0;                                       // 0
   // Fits area to the text: the width and height of the text in the style's
@@ -199,27 +75,27 @@ public:
                            const char* errorText) = 0;                                      // 16 [platform]
   virtual void* UnusedQuerySlot17();                                                        // 17 null; see below
   // Opens the editor as a child of the host's window; the new window, or null.
-  virtual void* OpenWindow(void* parentWindow) = 0;                                         // 18 [platform]
+  void* OpenWindow(void* parentWindow) override = 0;                                        // 18 [platform]
   virtual void UnusedHookSlot19();                                                          // 19 empty; see below
   virtual void UnusedHookSlot20();                                                          // 20 empty; see below
   // Closes the window, if one is open; controls, bitmaps and fonts stay.
-  virtual void CloseWindow() = 0;                                                           // 21 [platform]
+  void CloseWindow() override = 0;                                                          // 21 [platform]
   virtual void* NativeWindow() = 0;                                                         // 22 [platform]
   // The clipboard's text as UTF-8; false (and an empty text) when there is none.
   virtual bool ReadClipboardText(std::string& text) = 0;                                    // 23 [platform]
   // Deletes the key fallback, the controls (last to first) and the drawing
   // bitmaps. Platform classes close their window first. Cached bitmaps and
   // fonts stay for later instances.
-  virtual ~IGraphics();                                                                     // 24
+  ~IGraphics() override;                                                                    // 24
   virtual void HideCursor();                                                                // 25 empty
   virtual void RestoreCursor();                                                             // 26 empty
   virtual void UnusedHookSlot27();                                                          // 27 empty; see below
   // Loads the image with this resource id from the plug-in's module (see
-  // SetModule); name is its file name, whose extension selects the decoder.
-  // A new bitmap the caller owns, or null.
-  virtual BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) = 0;            // 28 [platform]
+  // SetModule): for a name ending in ".png" (any letter case), the module's
+  // PNG resource with that id. A new bitmap the caller owns, or null.
+  virtual BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name);                // 28
 
-  // The plug-in base's entries.
+  // The parameter binding.
   // The plug-in or the host tells the editor a parameter's value: normalised
   // (0..1), or plain, which the parameter normalises first (an index without
   // a parameter is then ignored). [any thread, instance lock held]
@@ -233,7 +109,7 @@ public:
   // The host's regular idle call for the open editor (effEditIdle). A window
   // that has no timer of its own handles its events and redraws here; one
   // with a timer ignores it. Empty by default. [ui]
-  virtual void Idle();                                                                      // 32
+  void Idle() override;                                                                     // 32
   // Slots 17, 19, 20 and 27 hold no operation of this system: nothing calls
   // them and overriding them has no effect. They keep the operations after
   // them in their slots; removing one renumbers every later slot.
@@ -257,8 +133,13 @@ public:
   // ignored); returns its index, or -1.
   int AddControl(IControl* control);
 
-  int Width() const { return mWidth; }
-  int Height() const { return mHeight; }
+  // ---- the editor interface --------------------------------------------------------
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+  // ShowParamInEditor with a normalised value.
+  void ParamValueChanged(int paramIdx, double normalizedValue) override;
+
+  // ---- state ---------------------------------------------------------------------
   int FrameRate() const { return mFrameRate; }
   IEffectBase* GetPlugin() const { return mPlugin; }
   int ControlCount() const { return static_cast<int>(mControls.size()); }
@@ -338,6 +219,7 @@ protected:
   int FindControl(int x, int y, bool forMouseOver = false) const;
   void ReleaseCapture();
   void DeleteControls();
+  void MakeDrawingBitmaps();
   void DeleteDrawingBitmaps();
 
   std::vector<IControl*> mControls;  // owned; index 0 the background, later ones on top

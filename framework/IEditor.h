@@ -1,0 +1,29 @@
+#pragma once
+// What a plug-in base needs from its editor, and nothing more. The plug-in
+// makes the editor (editor/IGraphics.h implements this interface), hands it
+// to the base with AttachEditor, and the base owns it from then on and
+// deletes it with itself. Thread tags: framework/ThreadTags.h.
+class IEditor {
+public:
+  IEditor() = default;
+  IEditor(const IEditor&) = delete;
+  IEditor& operator=(const IEditor&) = delete;
+  virtual ~IEditor() = default;
+
+  // [ui] Opens the editor as a child of the host's window (an HWND on
+  // Windows, an X11 window id on Linux, passed as a pointer). The editor's
+  // own window, or null when none could be opened.
+  virtual void* OpenWindow(void* parentWindow) = 0;
+  // [ui] Closes the window, if one is open; the editor keeps its controls,
+  // images and values for the next opening.
+  virtual void CloseWindow() = 0;
+  // [ui] The host's regular idle call while the window is open: a window
+  // without a timer of its own handles its events and redraws here.
+  virtual void Idle() = 0;
+  // [any thread] The editor's size in pixels.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // [any thread, instance lock held] A parameter's normalised value (0..1)
+  // changed: from the host, a preset, a state chunk or the editor itself.
+  virtual void ParamValueChanged(int paramIdx, double normalizedValue) = 0;
+};
