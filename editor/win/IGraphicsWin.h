@@ -10,6 +10,11 @@
 // Everything here runs on the thread that opened the window, the host's
 // user-interface thread [ui]; modal dialogs and menus run nested message
 // loops on it, during which the timer keeps firing.
+//
+// Files: IGraphicsWin.cpp the window's life, its messages, tooltips and the
+// resizing of the host's windows; WinTextEntry.cpp the entry box;
+// WinPopupMenu.cpp popup menus; WinDesktopServices.cpp message boxes, web
+// addresses, folders, file and colour dialogs, the clipboard and the cursor.
 #include <windows.h>
 
 #include "editor/IEditorWindowLogic.h"
@@ -77,6 +82,9 @@ private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT HandleEntryMessage(HWND box, UINT message, WPARAM w, LPARAM l);
   void OnTimerTick();
+  // The text entry's part of a timer tick: applies a committed text or drops
+  // a cancelled one and ends the entry. True when the tick goes on to redraw.
+  bool TickTextEntry();
   // Restores the box's own procedure, destroys it and its font; the entry is
   // idle afterwards.
   void EndTextEntry();

@@ -1,0 +1,62 @@
+#include "editor/win/IGraphicsWin.h"
+
+#include "editor/IMenu.h"
+
+namespace {
+
+HMENU BuildMenu(IMenu* menu, const IMenuCommands& commands) {
+  HMENU handle = CreatePopupMenu();
+  if (!handle) return nullptr;
+  const int first = commands.FirstCommand(menu);
+  for (int k = 0; k < menu->ItemCount(); ++k) {
+    const IMenuItem* item = menu->GetItem(k);
+    if (item->flags & IMenuItem::kSeparator) {
+      AppendMenuA(handle, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const std::string label = menu->ItemLabel(k);
+    if (item->submenu) {
+      if (HMENU sub = BuildMenu(item->submenu, commands)) {
+        AppendMenuA(handle, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), label.c_str());
+      }
+      continue;
+    }
+    UINT flags = MF_STRING;
+    if (item->flags & IMenuItem::kGreyed) flags |= MF_GRAYED;
+    if (item->flags & IMenuItem::kDisabled) flags |= MF_DISABLED;
+    if (item->flags & IMenuItem::kChecked) flags |= MF_CHECKED;
+    AppendMenuA(handle, flags, static_cast<UINT_PTR>(first + k), label.c_str());
+  }
+  return handle;
+}
+
+// A tool record for the tooltip covering the whole editor window.
+}  // namespace
+
+// ---- popup menus ----------------------------------------------------------------------
+
+// 1. Any mouse gesture ends: the menu takes the mouse.
+// 2. The Win32 menus, numbered by IMenuCommands.
+// 3. Shown below the area's left edge; a choice is posted as WM_COMMAND.
+// 4. The command taken from the queue names the menu and its item.
+// 5. The menus go and the whole editor is redrawn.
+IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
+  ReleaseCapture();
+  if (!menu || !mWindow) return nullptr;
+  const IMenuCommands commands(menu);
+  HMENU handle = BuildMenu(menu, commands);
+  if (!handle) return nullptr;
+  POINT p = {area.left, area.bottom};
+  ClientToScreen(mWindow, &p);
+  IMenu* chosen = nullptr;
+  if (TrackPopupMenu(handle, TPM_LEFTBUTTON, p.x, p.y, 0, mWindow, nullptr)) {
+    MSG msg;
+    if (PeekMessageA(&msg, mWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE) && HIWORD(msg.wParam) == 0) {
+      chosen = commands.Choose(LOWORD(msg.wParam));
+    }
+  }
+  DestroyMenu(handle);
+  RECT whole = {0, 0, mWidth, mHeight};
+  if (mWindow) InvalidateRect(mWindow, &whole, FALSE);
+  return chosen;
+}
