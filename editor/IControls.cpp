@@ -1,6 +1,6 @@
 #include "editor/IControls.h"
 
-#include <cstring>
+#include "common/CopyText.h"
 
 namespace {
 
@@ -9,11 +9,6 @@ IBounds FrameAt(int x, int y, const IBitmapRef& bitmap) {
 }
 
 bool IsModified(const IModifiers& mods) { return mods.control || mods.shift; }
-
-void CopyField(char* dest, size_t size, const char* text) {
-  std::memset(dest, 0, size);
-  if (text) std::strncpy(dest, text, size - 1);
-}
 
 }  // namespace
 
@@ -88,9 +83,9 @@ bool IKnobMultiControl::Draw(IGraphics* graphics) {
 IURLControl::IURLControl(IEffectBase* plugin, const IBounds& rect, const char* link, const char* fallbackLink,
                          const char* messageTitle)
     : IControl(plugin, rect) {
-  CopyField(mLink, sizeof mLink, link);
-  CopyField(mFallbackLink, sizeof mFallbackLink, fallbackLink);
-  CopyField(mMessageTitle, sizeof mMessageTitle, messageTitle);
+  CopyTextZeroFilled(mLink, sizeof mLink, link);
+  CopyTextZeroFilled(mFallbackLink, sizeof mFallbackLink, fallbackLink);
+  CopyTextZeroFilled(mMessageTitle, sizeof mMessageTitle, messageTitle);
 }
 
 void IURLControl::OnMouseDown(int /*x*/, int /*y*/, const IModifiers& /*mods*/) {

@@ -8,6 +8,7 @@
 #include "bitmap/Blit.h"
 #include "bitmap/Font.h"
 #include "bitmap/Png.h"
+#include "common/CopyText.h"
 #include "editor/IControl.h"
 #include "editor/IControls.h"
 #include "editor/IMenu.h"
@@ -65,23 +66,18 @@ const bool kCachesReady = (Bitmaps(), Fonts(), true);
 
 IBlend DefaultBlend() { return IBlend(); }
 
-// The face name as a NUL-terminated text of at most 31 characters.
-void CopyFace(char (&dest)[32], const char* face) {
-  std::memset(dest, 0, sizeof dest);
-  if (face) std::memcpy(dest, face, strnlen(face, sizeof dest - 1));
-}
-
 }  // namespace
 
 int32_t BlendMode(const IBlend* blend) {
   if (!blend) return BM_BLEND_SOURCE_ALPHA | BM_BLEND_COPY;
   switch (blend->method) {
-    case 1:
+    case kBlendCopy:
       return BM_BLEND_COPY;
-    case 2:
+    case kBlendAdd:
       return BM_BLEND_SOURCE_ALPHA | BM_BLEND_ADD;
-    case 3:
+    case kBlendDodge:
       return BM_BLEND_SOURCE_ALPHA | BM_BLEND_DODGE;
+    case kBlendDefault:
     default:
       return BM_BLEND_SOURCE_ALPHA | BM_BLEND_COPY;
   }
@@ -144,7 +140,7 @@ IBitmapRef IGraphics::LoadImageStrip(int resourceId, const char* name, int frame
 void IGraphics::AddBackground(int resourceId, const char* name) {
   const IBitmapRef image = LoadImageStrip(resourceId, name, 1, false);
   IControl* background =
-      new IBitmapControl(mPlugin, IBounds(0, 0, image.width, image.height), -1, image, IBlend(1, 1.0f));
+      new IBitmapControl(mPlugin, IBounds(0, 0, image.width, image.height), -1, image, IBlend(kBlendCopy, 1.0f));
   background->SetGraphics(this);
   mControls.insert(mControls.begin(), background);
 }
@@ -359,9 +355,9 @@ void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const
   // The total width counts the cells, not the spacing between them.
   const int64_t total = n * w;
   int64_t x0 = area.left;
-  if (style.align == 1) {
+  if (style.align == kAlignCenter) {
     x0 = area.left + (static_cast<int64_t>(area.right) - total - area.left) / 2;
-  } else if (style.align == 2) {
+  } else if (style.align == kAlignRight) {
     x0 = area.right - total;
   }
 
@@ -400,7 +396,7 @@ void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const
 
 BM_IFont* IGraphics::FindOrMakeFont(const ITextStyle& style) {
   char face[32];
-  CopyFace(face, style.font);
+  CopyTextZeroFilled(face, sizeof face, style.font);
   FontCache& cache = Fonts();
   ILockGuard guard(cache.lock);
   for (const FontCache::Entry& e : cache.entries) {
@@ -412,11 +408,11 @@ BM_IFont* IGraphics::FindOrMakeFont(const ITextStyle& style) {
   BM_FontSpec request;
   std::memcpy(request.face, face, sizeof request.face);
   request.height = style.size;
-  request.weight = style.style == 1 ? 700 : 400;
-  request.italic = style.style == 2;
+  request.weight = style.style == kTextBold ? 700 : 400;
+  request.italic = style.style == kTextItalic;
   request.escapement = style.orientation * 10;
   static const int32_t kQuality[] = {0, 3, 4, 5};  // default, not antialiased, antialiased, ClearType
-  request.quality = style.quality >= 0 && style.quality <= 3 ? kQuality[style.quality] : 0;
+  request.quality = style.quality >= kQualityDefault && style.quality <= kQualityClearType ? kQuality[style.quality] : 0;
   BM_IFont* font = BM_MakeCachedFont(request);
   if (!font) return nullptr;
   FontCache::Entry entry;
@@ -434,8 +430,8 @@ namespace {
 uint32_t SystemTextFlags(const ITextStyle& style) {
   uint32_t flags = BM_DT_NOCLIP;
   if ((style.color.alpha & 0xFF) != 255) flags |= TEXT_USE_FORE_ALPHA;
-  if (style.align == 1) flags |= BM_DT_CENTER;
-  if (style.align == 2) flags |= BM_DT_RIGHT;
+  if (style.align == kAlignCenter) flags |= BM_DT_CENTER;
+  if (style.align == kAlignRight) flags |= BM_DT_RIGHT;
   return flags;
 }
 
@@ -464,11 +460,11 @@ bool IGraphics::MeasureSystemText(ITextStyle* style, const char* text, IBounds* 
   font->DrawString(mBackBuffer, text, -1, rect, SystemTextFlags(*style) | BM_DT_CALCRECT);
   const int32_t w = rect[2] - rect[0];
   const int32_t h = rect[3] - rect[1];
-  if (style->align == 1) {
+  if (style->align == kAlignCenter) {
     // The centre in single precision, then half the width halved toward zero.
     area->left = static_cast<int32_t>(static_cast<float>(area->left + area->right) * 0.5f) - w / 2;
     area->right = area->left + w;
-  } else if (style->align == 2) {
+  } else if (style->align == kAlignRight) {
     area->left = area->right - w;
   } else {
     area->right = area->left + w;

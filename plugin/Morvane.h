@@ -6,6 +6,7 @@
 #include "framework/vst2/IEffectVST.h"
 #include "plugin/EditorLayout.h"
 #include "plugin/EnvelopeFollower.h"
+#include "plugin/MorvaneDefinition.h"
 #include "plugin/ShaperKernel.h"
 #include "plugin/SidechainFilter.h"
 
@@ -19,20 +20,18 @@ class IBitmapTextControl;
 // overload lamp.
 class Morvane : public IEffectVST {
 public:
-  enum EParam {
-    kAttack = 0,
-    kSustain = 1,
-    kAttackLink = 2,
-    kAttackLength = 3,
-    kGain = 4,
-    kScHpf = 5,
-    kSustainLink = 6,
-    kSustainLength = 7,
-    kNumParams
-  };
-
-  static constexpr int32_t kVersion = 0x00010001;  // 1.0.1
-  static constexpr int32_t kUniqueID = ('M' << 24) | ('v' << 16) | ('n' << 8) | 'q';
+  using EParam = morvane::EParam;
+  static constexpr EParam kAttack = morvane::kAttack;
+  static constexpr EParam kSustain = morvane::kSustain;
+  static constexpr EParam kAttackLink = morvane::kAttackLink;
+  static constexpr EParam kAttackLength = morvane::kAttackLength;
+  static constexpr EParam kGain = morvane::kGain;
+  static constexpr EParam kScHpf = morvane::kScHpf;
+  static constexpr EParam kSustainLink = morvane::kSustainLink;
+  static constexpr EParam kSustainLength = morvane::kSustainLength;
+  static constexpr int kNumParams = morvane::kNumParams;
+  static constexpr int32_t kVersion = morvane::kVersion;
+  static constexpr int32_t kUniqueID = morvane::kUniqueID;
 
   // The editor: 578 x 299 pixels, redrawn 25 times a second.
   static constexpr int kEditorWidth = layout::kEditorWidth;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/IEditor.h"
+#include "plugin/MorvaneDefinition.h"
 #include "framework/IEffectBase.h"
 
 namespace morvane_test {
@@ -47,38 +48,12 @@ private:
   bool* mDeleted;
 };
 
-struct ParamSpec {
-  const char* name;
-  const char* label;
-  double minVal;
-  double maxVal;
-  double defaultVal;
-  double shape;
-};
-
-// Morvane's parameters, in index order.
-inline const ParamSpec kMorvaneParams[8] = {
-    {"Attack", "%", -100.0, 100.0, 0.0, 1.0},        {"Sustain", "%", -100.0, 100.0, 0.0, 1.0},
-    {"Attack Link", "%", 0.0, 100.0, 0.0, 1.0},      {"Attack Length", "ms", 0.0, 20.0, 5.0, 1.0},
-    {"Gain", "dB", -94.0, 6.0, 0.0, 0.09},           {"SC HPF", "%", 0.0, 100.0, 0.0, 1.0},
-    {"Sustain Link", "%", 0.0, 100.0, 0.0, 1.0},     {"Sustain Length", "ms", 0.0, 750.0, 500.0, 1.0},
-};
-
+// Morvane's configuration, with other channel configurations or preset
+// counts where a test needs them.
 inline IEffectConfig MorvaneConfig(const char* channelIO = "1-1 2-2", int nPresets = 1) {
-  IEffectConfig c;
-  c.nParams = 8;
+  IEffectConfig c = morvane::Config();
   c.channelIOStr = channelIO;
   c.nPresets = nPresets;
-  c.effectName = "Morvane";
-  c.productName = "";
-  c.makerName = "Bexo";
-  c.version = 0x00010001;
-  c.uniqueID = 0x4D766E71;  // 'Mvnq'
-  c.makerID = 0x4D766E71;
-  c.latency = 0;
-  c.usesChunks = false;
-  c.isInstrument = false;
-  c.wantsMidi = false;
   return c;
 }
 
@@ -95,15 +70,8 @@ public:
     for (int i = 0; i < InputCount(); ++i) SetInputConnected(i, true);
     for (int i = 0; i < OutputCount(); ++i) SetOutputConnected(i, true);
     SetBlockSize(1024);
-    // What Morvane's constructor does, parameters in its definition order.
-    static const int kDefineOrder[8] = {0, 1, 2, 3, 6, 7, 4, 5};
-    for (int idx : kDefineOrder) {
-      IParameter* p = GetParam(idx);
-      if (!p) continue;
-      const ParamSpec& s = kMorvaneParams[idx];
-      p->DefineDouble(s.name, s.defaultVal, s.minVal, s.maxVal, 0.01, s.label, "");
-      p->SetShape(s.shape);
-    }
+    // What Morvane's constructor does.
+    morvane::DefineParams(*this);
     if (makePreset) FillDefaultPresets("-", 1);
   }
 

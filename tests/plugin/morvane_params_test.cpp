@@ -41,37 +41,6 @@ TEST(MorvaneIdentity, TheEditorGetsTheRecordedModuleHandle) {
   EXPECT_EQ(plug.Graphics()->GetModule(), &module);
 }
 
-TEST(MorvaneParameters, NamesLabelsRangesDefaultsAndShapes) {
-  Morvane plug(nullptr);
-  struct Row {
-    const char* name;
-    const char* label;
-    double minVal, maxVal, defaultVal, shape;
-  };
-  const Row rows[] = {
-      {"Attack", "%", -100, 100, 0, 1.0},         {"Sustain", "%", -100, 100, 0, 1.0},
-      {"Attack Link", "%", 0, 100, 0, 1.0},       {"Attack Length", "ms", 0, 20, 5, 1.0},
-      {"Gain", "dB", -94, 6, 0, 0.09},            {"SC HPF", "%", 0, 100, 0, 1.0},
-      {"Sustain Link", "%", 0, 100, 0, 1.0},      {"Sustain Length", "ms", 0, 750, 500, 1.0},
-  };
-  for (int i = 0; i < 8; ++i) {
-    const IParameter* p = plug.GetParam(i);
-    const Row& row = rows[i];
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->Type(), IParameter::kParamDouble) << i;
-    EXPECT_STREQ(p->NameForHost(), row.name) << i;
-    EXPECT_STREQ(p->LabelForHost(), row.label) << i;
-    EXPECT_EQ(p->Min(), row.minVal) << i;
-    EXPECT_EQ(p->Max(), row.maxVal) << i;
-    EXPECT_EQ(p->Default(), row.defaultVal) << i;
-    EXPECT_EQ(p->Value(), row.defaultVal) << i;
-    EXPECT_EQ(p->Step(), 0.01) << i;
-    EXPECT_EQ(p->Precision(), 2) << i;
-    EXPECT_EQ(p->Shape(), row.shape) << i;
-  }
-  EXPECT_EQ(plug.GetParam(8), nullptr);
-}
-
 TEST(MorvaneParameters, GainKnobPutsZeroDbInTheMiddle) {
   Morvane plug(nullptr);
   IParameter* gain = plug.GetParam(Morvane::kGain);

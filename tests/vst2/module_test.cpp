@@ -169,11 +169,17 @@ TEST_F(Module, ParameterNamesLabelsAndTexts) {
                                 "Gain",   "SC HPF",  "Sustain Link", "Sustain Length"};
   const char* labels[kParams] = {"%", "%", "%", "ms", "dB", "%", "%", "ms"};
   const char* displays[kParams] = {"0.00", "0.00", "0.00", "5.00", "0.00", "0.00", "0.00", "500.00"};
+  const char* lowest[kParams] = {"-100.00", "-100.00", "0.00", "0.00", "-94.00", "0.00", "0.00", "0.00"};
+  const char* highest[kParams] = {"100.00", "100.00", "100.00", "20.00", "6.00", "100.00", "100.00", "750.00"};
   for (int i = 0; i < kParams; ++i) {
     EXPECT_EQ(Text(effect, effGetParamName, i), names[i]);
     EXPECT_EQ(Text(effect, effGetParamLabel, i), labels[i]);
     EXPECT_EQ(Text(effect, effGetParamDisplay, i), displays[i]);
     EXPECT_EQ(Dispatch(effect, effCanBeAutomated, i), 1);
+    effect->setParameter(effect, i, 0.0f);
+    EXPECT_EQ(Text(effect, effGetParamDisplay, i), lowest[i]);
+    effect->setParameter(effect, i, 1.0f);
+    EXPECT_EQ(Text(effect, effGetParamDisplay, i), highest[i]);
   }
 }
 
