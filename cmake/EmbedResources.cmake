@@ -3,23 +3,25 @@
 #
 #   morvane_embed_resources(<output.cpp> SYMBOL <name> DIRECTORY <dir> IDS <file>)
 #
-# <file> lists "<id> <file name>" per line (# starts a comment). Every *.png
-# of <dir> that it names becomes an entry of the bm::EmbeddedResourceTable
-# <name>; images it does not name are left out with a warning, named images
-# that do not exist are simply absent. The folder is globbed with
+# <file> lists "<id> <file name> <constant>" per line (cmake/ImageIds.cmake).
+# Every image it names becomes an entry of the bm::EmbeddedResourceTable
+# <name>; a named image that does not exist is an error, and images of <dir>
+# it does not name are left out with a warning. The folder is globbed with
 # CONFIGURE_DEPENDS, so adding, removing or changing an image regenerates the
 # table on the next build.
 #
 # Run with cmake -P and -DOUTPUT= -DSYMBOL= -DDIRECTORY= -DIDS= it generates
 # the table; that is what the build step does.
 
+include(${CMAKE_CURRENT_LIST_DIR}/ImageIds.cmake)
+
 if(CMAKE_SCRIPT_MODE_FILE)
-  file(STRINGS "${IDS}" _lines)
-  set(_ids "")
-  foreach(_line IN LISTS _lines)
-    if(_line MATCHES "^[ \t]*([0-9]+)[ \t]+([^ \t#]+)")
-      set(_id_of_${CMAKE_MATCH_2} ${CMAKE_MATCH_1})
+  morvane_read_image_ids("${IDS}" _named)
+  foreach(_id _file IN ZIP_LISTS _named_IDS _named_FILES)
+    if(NOT EXISTS "${DIRECTORY}/${_file}")
+      message(FATAL_ERROR "EmbedResources: ${IDS} names ${_file}, which is not in ${DIRECTORY}")
     endif()
+    set(_id_of_${_file} ${_id})
   endforeach()
 
   file(GLOB _images LIST_DIRECTORIES false "${DIRECTORY}/*.png")
@@ -66,6 +68,13 @@ endif()
 
 function(morvane_embed_resources output)
   cmake_parse_arguments(E "" "SYMBOL;DIRECTORY;IDS" "" ${ARGN})
+  morvane_read_image_ids("${E_IDS}" _named)
+  foreach(_file IN LISTS _named_FILES)
+    if(NOT EXISTS "${E_DIRECTORY}/${_file}")
+      message(FATAL_ERROR "${E_IDS} names ${_file}, which is not in ${E_DIRECTORY}")
+    endif()
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${E_IDS}")
   file(GLOB _images CONFIGURE_DEPENDS LIST_DIRECTORIES false "${E_DIRECTORY}/*.png")
   # The list of images as a file that changes only when the list does, so
   # that removing an image regenerates the table too.

@@ -8,53 +8,12 @@
 #include "editor/IControls.h"
 #include "plugin/DenormalGuard.h"
 #include "plugin/ModuleImages.h"
+#include "plugin/MorvaneImageIds.h"
 #include "plugin/OverloadLamp.h"
 #include "plugin/ValueText.h"
 
 namespace {
 
-IEffectConfig MorvaneConfig() {
-  IEffectConfig config;
-  config.nParams = Morvane::kNumParams;
-  config.channelIOStr = "1-1 2-2";
-  config.nPresets = 1;
-  config.effectName = "Morvane";
-  config.productName = "";
-  config.makerName = "Bexo";
-  config.version = Morvane::kVersion;
-  config.uniqueID = Morvane::kUniqueID;
-  config.makerID = Morvane::kUniqueID;
-  config.latency = 0;
-  config.usesChunks = false;
-  config.isInstrument = false;
-  config.wantsMidi = false;
-  return config;
-}
-
-struct ParamDef {
-  int index;
-  const char* name;
-  const char* label;
-  double minVal;
-  double maxVal;
-  double defaultVal;
-  double shape;
-};
-
-// In the order the parameters are initialised. The shape of "Gain" puts 0 dB
-// in the middle of the knob's travel (normalised 0.94^(1/0.09) = 0.5028).
-constexpr ParamDef kParamDefs[] = {
-    {Morvane::kAttack, "Attack", "%", -100.0, 100.0, 0.0, 1.0},
-    {Morvane::kSustain, "Sustain", "%", -100.0, 100.0, 0.0, 1.0},
-    {Morvane::kAttackLink, "Attack Link", "%", 0.0, 100.0, 0.0, 1.0},
-    {Morvane::kAttackLength, "Attack Length", "ms", 0.0, 20.0, 5.0, 1.0},
-    {Morvane::kSustainLink, "Sustain Link", "%", 0.0, 100.0, 0.0, 1.0},
-    {Morvane::kSustainLength, "Sustain Length", "ms", 0.0, 750.0, 500.0, 1.0},
-    {Morvane::kGain, "Gain", "dB", -94.0, 6.0, 0.0, 0.09},
-    {Morvane::kScHpf, "SC HPF", "%", 0.0, 100.0, 0.0, 1.0},
-};
-
-constexpr double kParamStep = 0.01;
 // "Gain" at this value and below mutes the output: the last dB of the knob's
 // range, which its 0.09 shape squeezes into the first 1e-22 of its travel,
 // gives exact zeros rather than a gain of 2e-5 or so, so the knob's bottom
@@ -67,20 +26,19 @@ constexpr double kInstantMs = std::numeric_limits<double>::min();
 
 using dsp::AttRelEnvelope;
 
-// The editor's images: resource id, file name, frame count and layout. The
-// font's frames are the characters 32 to 126 side by side, the others' frames
-// are stacked.
+// The editor's images (ids and names from resources/ImageIds.txt) with their
+// frame count and layout. The font's frames are the characters 32 to 126 side
+// by side, the others' frames are stacked.
 struct ImageDef {
-  int id;
-  const char* name;
+  ImageResource resource;
   int frames;
   bool framesHorizontal;
 };
-constexpr ImageDef kBackImage = {105, "resources/img/back.png", 1, false};
-constexpr ImageDef kKnobImage = {101, "resources/img/knob.png", layout::kKnobFrames, false};
-constexpr ImageDef kSmallKnobImage = {107, "resources/img/knob_small.png", layout::kKnobFrames, false};
-constexpr ImageDef kLampImage = {102, "resources/img/redLight.png", 2, false};
-constexpr ImageDef kFontImage = {108, "resources/img/font-white.png", 95, true};
+constexpr ImageDef kBackImage = {morvane::kBackImage, 1, false};
+constexpr ImageDef kKnobImage = {morvane::kKnobImage, layout::kKnobFrames, false};
+constexpr ImageDef kSmallKnobImage = {morvane::kSmallKnobImage, layout::kKnobFrames, false};
+constexpr ImageDef kLampImage = {morvane::kLampImage, 2, false};
+constexpr ImageDef kFontImage = {morvane::kFontImage, 95, true};
 
 // The knobs, in the order they are added: parameter, place, large or small.
 // All turn with vertical drags at gearing 4.
@@ -109,8 +67,8 @@ ITextStyle TextStyle() {
   style.color = IColorValue(255, 0, 0, 0);
   style.entryBackground = IColorValue(255, 255, 255, 255);
   style.entryForeground = IColorValue(255, 0, 0, 0);
-  style.style = 0;
-  style.align = 1;
+  style.style = kTextNormal;
+  style.align = kAlignCenter;
   style.orientation = 0;
   return style;
 }
@@ -122,7 +80,7 @@ IBitmapTextControl* MakeText(IEffectBase* plugin, const IBounds& rect, const IBi
 IBounds Bounds(const layout::Rect& r) { return IBounds(r.left, r.top, r.right, r.bottom); }
 
 IBitmapRef LoadImage(IGraphics* graphics, const ImageDef& image) {
-  return graphics->LoadImageStrip(image.id, image.name, image.frames, image.framesHorizontal);
+  return graphics->LoadImageStrip(image.resource.id, image.resource.name, image.frames, image.framesHorizontal);
 }
 
 AttRelEnvelope* MakeFollower(double attackMs, double releaseMs, double rate) {
@@ -147,7 +105,7 @@ IEffectVST* CreateEffectInstance(audioMasterCallback hostCallback) { return new 
 // The signal path's values follow the parameters only once the host opens the
 // plug-in (every ParamChanged runs then).
 Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEditor)
-    : IEffectVST(hostCallback, MorvaneConfig()) {
+    : IEffectVST(hostCallback, morvane::Config()) {
   // The images come from the process-wide cache: only the first instance of
   // the process decodes them.
   IGraphics* graphics = makeEditor ? makeEditor(this, kEditorWidth, kEditorHeight, kEditorFrameRate) : nullptr;
@@ -156,18 +114,14 @@ Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEdito
   if (graphics) {
     RegisterModuleImages();
     graphics->SetModule(ModuleInstance());
-    graphics->AddBackground(kBackImage.id, kBackImage.name);
+    graphics->AddBackground(kBackImage.resource.id, kBackImage.resource.name);
     knob = LoadImage(graphics, kKnobImage);
     smallKnob = LoadImage(graphics, kSmallKnobImage);
     lamp = LoadImage(graphics, kLampImage);
     font = LoadImage(graphics, kFontImage);
   }
 
-  for (const ParamDef& def : kParamDefs) {
-    IParameter* param = GetParam(def.index);
-    param->DefineDouble(def.name, def.defaultVal, def.minVal, def.maxVal, kParamStep, def.label, "");
-    param->SetShape(def.shape);
-  }
+  morvane::DefineParams(*this);
 
   // Later controls draw over earlier ones: the value texts overlap the top
   // rows of the large knobs.
