@@ -61,9 +61,10 @@ public:
   virtual void SetGreyed(bool grey);                                              // 14
   // Inside the hit rectangle; never for an all-zero hit rectangle.
   virtual bool HitTest(int x, int y);                                             // 15
-  // Limits the value to its range and marks the control for drawing. With
-  // pushToPlug the value goes to the plug-in (SetParamFromEditor) when the
-  // control is bound, and the value and name labels are updated.
+  // Limits the value to its range and marks the control for drawing. Beware:
+  // MarkDirty(true) also sends the value on, to the plug-in and so to the
+  // host as automation (SetParamFromEditor), when the control is bound, and
+  // updates its value and name labels.
   virtual void MarkDirty(bool pushToPlug);                                        // 16
   virtual void MarkDrawn();                                                       // 17
   virtual bool NeedsDraw() const;                                                 // 18

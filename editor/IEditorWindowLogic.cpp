@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "editor/IControl.h"
+#include "editor/IGraphicsTypes.h"
 #include "editor/IMenu.h"
 #include "framework/IParameter.h"
 
@@ -15,16 +16,16 @@ int RedrawTimerPeriodMs(int frameRate) {
 
 int EditorKeyCode(int virtualKey) {
   switch (virtualKey) {
-    case 32: return 0;  // space
-    case 38: return 1;  // up
-    case 40: return 2;  // down
-    case 37: return 3;  // left
-    case 39: return 4;  // right
+    case 32: return kKeySpace;
+    case 38: return kKeyUp;
+    case 40: return kKeyDown;
+    case 37: return kKeyLeft;
+    case 39: return kKeyRight;
     default: break;
   }
-  if (virtualKey >= '0' && virtualKey <= '9') return virtualKey - 43;
-  if (virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey - 50;
-  if (virtualKey >= 'a' && virtualKey <= 'z') return virtualKey - 82;
+  if (virtualKey >= '0' && virtualKey <= '9') return kKeyDigit0 + (virtualKey - '0');
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return kKeyLetterA + (virtualKey - 'A');
+  if (virtualKey >= 'a' && virtualKey <= 'z') return kKeyLetterA + (virtualKey - 'a');
   return -1;
 }
 

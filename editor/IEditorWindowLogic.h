@@ -18,11 +18,10 @@ struct IMenu;
 // period is at least 1 ms.
 int RedrawTimerPeriodMs(int frameRate);
 
-// The key code the graphics core's OnKeyDown takes for a Windows virtual-key
-// code (digits and letters are their ASCII codes, as X11's key symbols are):
-// space 0; up 1, down 2, left 3, right 4; '0'..'9' 5..14; 'A'..'Z' and
-// 'a'..'z' 15..40. -1 for any other code: the window passes such keys on to
-// the host's top-level window.
+// The key code (EKey) the graphics core's OnKeyDown takes for a Windows
+// virtual-key code (digits and letters are their ASCII codes, as X11's key
+// symbols are); 'a'..'z' count as 'A'..'Z'. -1 for any other code: the
+// window passes such keys on to the host's top-level window.
 int EditorKeyCode(int virtualKey);
 
 // Whether the text-entry box lets the character through as typed: backspace

@@ -75,20 +75,34 @@ struct IColorValue {
   }
 };
 
-// How an image is drawn. Methods and the blit mode each selects: 0 (the
-// default) copy weighted by the source's alpha; 1 plain copy, source alpha
-// ignored; 2 add, weighted by source alpha; 3 dodge, weighted by source alpha;
-// any other value as 0. The weight goes to the blitter unchanged.
+// How an image is drawn: the method selects the blit mode, any value not
+// listed counts as kBlendDefault. The weight goes to the blitter unchanged.
+enum EBlendMethod : int32_t {
+  kBlendDefault = 0,  // copy weighted by the source's alpha
+  kBlendCopy = 1,     // plain copy, the source's alpha ignored
+  kBlendAdd = 2,      // add, weighted by the source's alpha
+  kBlendDodge = 3,    // dodge, weighted by the source's alpha
+};
+
 struct IBlend {
-  int32_t method = 0;
+  EBlendMethod method = kBlendDefault;
   float weight = 1.0f;
 
   IBlend() = default;
-  IBlend(int32_t m, float w) : method(m), weight(w) {}
+  IBlend(EBlendMethod m, float w) : method(m), weight(w) {}
 };
 
-// The blit mode of a blend; a null blend is method 0 at weight 1.0.
+// The blit mode of a blend; a null blend is kBlendDefault at weight 1.0.
 int32_t BlendMode(const IBlend* blend);
+
+enum ETextWeight : int32_t { kTextNormal = 0, kTextBold = 1, kTextItalic = 2 };
+enum ETextAlign : int32_t { kAlignLeft = 0, kAlignCenter = 1, kAlignRight = 2 };
+enum ETextQuality : int32_t {
+  kQualityDefault = 0,
+  kQualityNonAntialiased = 1,
+  kQualityAntialiased = 2,
+  kQualityClearType = 3,
+};
 
 // A text's look. Only the alignment matters to bitmap fonts; system-font text
 // uses all of it. cachedFont is filled in the first time the style is drawn
@@ -99,10 +113,10 @@ struct ITextStyle {
   IColorValue color{255, 0, 0, 0};
   IColorValue entryBackground{255, 255, 255, 255};  // the text-entry box
   IColorValue entryForeground{255, 0, 0, 0};
-  int32_t style = 0;           // 0 normal, 1 bold, 2 italic
-  int32_t align = 1;           // 0 left, 1 centre, 2 right
+  ETextWeight style = kTextNormal;
+  ETextAlign align = kAlignCenter;
   int32_t orientation = 0;     // degrees counter-clockwise
-  int32_t quality = 0;         // 0 default, 1 not antialiased, 2 antialiased, 3 ClearType
+  ETextQuality quality = kQualityDefault;
   BM_IFont* cachedFont = nullptr;
 };
 
@@ -127,4 +141,17 @@ struct IModifiers {
   bool shift = false;
   bool control = false;
   bool alt = false;
+};
+
+// The key codes controls receive (OnKeyDown): space, the four arrows, the
+// digits 0..9 as kKeyDigit0 + n and the letters as kKeyLetterA + n (upper
+// and lower case alike).
+enum EKey : int32_t {
+  kKeySpace = 0,
+  kKeyUp = 1,
+  kKeyDown = 2,
+  kKeyLeft = 3,
+  kKeyRight = 4,
+  kKeyDigit0 = 5,    // to 14 for '9'
+  kKeyLetterA = 15,  // to 40 for 'Z'
 };

@@ -23,7 +23,9 @@ struct IEffectConfig {
   int32_t uniqueID = 0;
   int32_t makerID = 0;
   int latency = 0;
-  bool usesChunks = false;        // false: switching presets stores the current values into the one left
+  // Not the host interface's chunk flag (which is never set): false means
+  // switching presets first stores the current values into the one left.
+  bool usesChunks = false;
   bool isInstrument = false;
   bool wantsMidi = false;
 };
@@ -139,7 +141,7 @@ public:
   int GetVersionPatch() const { return mVersion & 0xFF; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }
-  bool UsesChunks() const { return mUsesChunks; }
+  bool UsesChunks() const { return mUsesChunks; }  // see IEffectConfig::usesChunks
   bool IsInstrument() const { return mIsInstrument; }
   bool WantsMidi() const { return mWantsMidi; }
   int GetPresetIndex() const { return mPresetIndex; }
@@ -149,6 +151,8 @@ public:
 
   bool LegalIO(int nIn, int nOut);
   void NotifyAllParams();
+  // Disconnects the inputs after the first two; the outputs after the first
+  // two are marked connected, not disconnected.
   void LimitToStereo();
   // Marks an input or output connected or disconnected; a disconnected
   // channel's pointer slot points at its own scratch buffer.

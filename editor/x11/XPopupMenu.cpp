@@ -36,7 +36,7 @@ constexpr unsigned kPointerEvents = ButtonPressMask | ButtonReleaseMask | Pointe
 ITextStyle MenuStyle() {
   ITextStyle style;
   style.size = 12;
-  style.align = 0;
+  style.align = kAlignLeft;
   style.color = kText;
   return style;
 }

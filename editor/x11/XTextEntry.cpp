@@ -16,7 +16,7 @@ constexpr int kPadding = 3;  // between the box's edge and its text
 int TextWidth(IGraphics& graphics, ITextStyle& style, const std::string& text) {
   if (text.empty()) return 0;
   ITextStyle left = style;
-  left.align = 0;
+  left.align = kAlignLeft;
   IBounds measured;
   if (!graphics.MeasureSystemText(&left, text.c_str(), &measured)) return 0;
   style.cachedFont = left.cachedFont;
@@ -170,10 +170,10 @@ void IGraphicsX11::DrawEntryBox() {
   const int needed = textWidth + 2 * kPadding + 1;
   if (needed > e.area.W()) {
     const int grow = needed - e.area.W();
-    if (style.align == 1) {
+    if (style.align == kAlignCenter) {
       e.area.left -= grow / 2;
       e.area.right += grow - grow / 2;
-    } else if (style.align == 2) {
+    } else if (style.align == kAlignRight) {
       e.area.left -= grow;
     } else {
       e.area.right += grow;
@@ -200,13 +200,13 @@ void IGraphicsX11::DrawEntryBox() {
 
   const IBounds inner(box.left + kPadding, box.top + 1, box.right - kPadding, box.bottom - 1);
   int x = inner.left;
-  if (style.align == 1) x = inner.left + (inner.W() - textWidth) / 2;
-  if (style.align == 2) x = inner.right - textWidth;
+  if (style.align == kAlignCenter) x = inner.left + (inner.W() - textWidth) / 2;
+  if (style.align == kAlignRight) x = inner.right - textWidth;
   const int lineHeight = TextHeight(*this, style);
   const int y = box.top + (box.H() - lineHeight) / 2;
 
   ITextStyle drawn = style;
-  drawn.align = 0;
+  drawn.align = kAlignLeft;
   if (e.allSelected && !e.text.empty()) {
     // The selected text, inverted.
     Fill(back, IBounds(x, y, x + textWidth, y + std::max(lineHeight, 1)), style.entryForeground);

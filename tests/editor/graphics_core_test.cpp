@@ -213,7 +213,7 @@ protected:
     return out;
   }
 
-  void Show(const char* text, const IBounds& area, int align = 1) {
+  void Show(const char* text, const IBounds& area, ETextAlign align = kAlignCenter) {
     SyntheticGraphics::FontId() = 9108;
     const IBitmapRef font = graphics->LoadImageStrip(9108, "font.png", 95, true);
     ITextStyle style;
@@ -238,12 +238,12 @@ TEST_F(GlyphText, ASeventhCharacterStartsTheNextLine) {
 
 TEST_F(GlyphText, CharactersOutsideThePrintableRange) {
   // Above 127 and below 32: the space's cell; 127 lies past the strip: nothing.
-  Show("A\xC3\x7F\x01Z", IBounds(10, 10, 40, 40), 0);
+  Show("A\xC3\x7F\x01Z", IBounds(10, 10, 40, 40), kAlignLeft);
   EXPECT_EQ(Row(10, 10, 5), "A .\x20Z");
 }
 
 TEST_F(GlyphText, ALongTextStopsAtTheAreasLastLine) {
-  Show("ABCDEFGHIJKLMNOPQRSTUVWXYZ", IBounds(10, 10, 46, 34), 0);
+  Show("ABCDEFGHIJKLMNOPQRSTUVWXYZ", IBounds(10, 10, 46, 34), kAlignLeft);
   EXPECT_EQ(Row(10, 10, 6), "ABCDEF");
   EXPECT_EQ(Row(10, 22, 6), "GHIJKL");
   EXPECT_EQ(Row(10, 34, 6), "......");

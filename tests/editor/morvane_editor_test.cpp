@@ -76,8 +76,8 @@ TEST_F(MorvaneEditor, ThirteenControlsInTheirPlaces) {
     EXPECT_EQ(c->GetBounds(), rows[i].rect) << i;
     EXPECT_EQ(c->ParamIdx(), rows[i].param) << i;
   }
-  EXPECT_EQ(graphics->GetControl(0)->GetBlend().method, 1);
-  EXPECT_EQ(graphics->GetControl(4)->GetBlend().method, 0);
+  EXPECT_EQ(graphics->GetControl(0)->GetBlend().method, kBlendCopy);
+  EXPECT_EQ(graphics->GetControl(4)->GetBlend().method, kBlendDefault);
 }
 
 TEST_F(MorvaneEditor, TheDefaultState) {
