@@ -1,0 +1,145 @@
+// How long the audio thread waits while the host's user-interface thread
+// opens and closes the editor. The built Morvane.so is loaded as a host
+// loads it; an audio thread calls processReplacing with 64-frame blocks
+// (1.33 ms of audio at 48 kHz) without pause and records the longest call,
+// while the benchmark's thread either idles (the baseline) or opens the
+// editor in an X11 window, idles it and closes it, again and again. The
+// counters are the longest and the 99.9th-percentile block in microseconds.
+// Needs an X display: run it under xvfb-run.
+#include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "framework/vst2/VstDefs.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+struct Plugin {
+  void* library = nullptr;
+  AEffect* effect = nullptr;
+  Plugin() {
+    library = dlopen(MORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!library) return;
+    auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
+    effect = entry ? entry(Host) : nullptr;
+    if (!effect) return;
+    Call(effOpen);
+    Call(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    Call(effSetBlockSize, 0, 64);
+    Call(effMainsChanged, 0, 1);
+  }
+  ~Plugin() {
+    if (effect) Call(effClose);
+    if (library) dlclose(library);
+  }
+  VstIntPtr Call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+  }
+};
+
+// Processes 64-frame blocks until stopped, keeping the longest block and a
+// histogram of the durations in whole microseconds.
+class AudioThread {
+public:
+  static constexpr int kBins = 100000;  // up to 100 ms
+
+  explicit AudioThread(AEffect* effect) : mEffect(effect), mCounts(kBins + 1, 0), mThread([this] { Run(); }) {}
+
+  void StopAndReport(benchmark::State& state) {
+    mStop = true;
+    mThread.join();
+    uint64_t total = 0;
+    for (uint64_t c : mCounts) total += c;
+    if (total == 0) return;
+    uint64_t seen = 0;
+    int p999 = 0;
+    for (int bin = 0; bin <= kBins; ++bin) {
+      seen += mCounts[static_cast<size_t>(bin)];
+      if (seen * 1000 >= total * 999) {
+        p999 = bin;
+        break;
+      }
+    }
+    state.counters["worst_us"] = mWorst;
+    state.counters["p999_us"] = p999;
+    state.counters["blocks"] = static_cast<double>(total);
+  }
+
+private:
+  void Run() {
+    std::vector<float> in(64 * 2), out(64 * 2);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = (i % 17) * 0.05f - 0.4f;
+    float* ins[2] = {in.data(), in.data() + 64};
+    float* outs[2] = {out.data(), out.data() + 64};
+    while (!mStop) {
+      const auto start = Clock::now();
+      mEffect->processReplacing(mEffect, ins, outs, 64);
+      const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+      mWorst = std::max(mWorst, us);
+      ++mCounts[static_cast<size_t>(std::min(us, static_cast<double>(kBins)))];
+    }
+  }
+
+  AEffect* mEffect;
+  std::atomic<bool> mStop{false};
+  double mWorst = 0.0;
+  std::vector<uint64_t> mCounts;
+  std::thread mThread;
+};
+
+// Each iteration is one editor's worth of the user-interface thread's time:
+// open, five idle calls 10 ms apart, close; or, for the baseline, the same
+// time spent asleep.
+void Run(benchmark::State& state, bool withEditor) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    state.SkipWithError("no X display (run under xvfb-run)");
+    return;
+  }
+  Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 640, 360, 0, 0, 0);
+  XMapWindow(display, parent);
+  XSync(display, False);
+  {
+    Plugin plug;
+    if (!plug.effect) {
+      state.SkipWithError("Morvane.so could not be loaded");
+    } else {
+      AudioThread audio(plug.effect);
+      void* handle = reinterpret_cast<void*>(static_cast<uintptr_t>(parent));
+      for (auto _ : state) {
+        if (withEditor) plug.Call(effEditOpen, 0, 0, handle);
+        for (int i = 0; i < 5; ++i) {
+          if (withEditor) plug.Call(effEditIdle);
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (withEditor) plug.Call(effEditClose);
+      }
+      audio.StopAndReport(state);
+    }
+  }
+  XDestroyWindow(display, parent);
+  XCloseDisplay(display);
+}
+
+void NoEditor(benchmark::State& state) { Run(state, false); }
+void EditorOpensAndCloses(benchmark::State& state) { Run(state, true); }
+
+BENCHMARK(NoEditor)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EditorOpensAndCloses)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
