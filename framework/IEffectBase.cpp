@@ -298,18 +298,27 @@ int IEffectBase::ScratchFrames() const {
   return frames;
 }
 
-void IEffectBase::BindInputBuffers(double** inputs) { BindDoubleInputsAt(inputs, 0); }
+void IEffectBase::BindInputBuffers(double** inputs) { BindDoubleInputsAt(inputs, 0, ScratchFrames()); }
 
 void IEffectBase::BindOutputBuffers(double** outputs) { BindDoubleOutputsAt(outputs, 0); }
 
-// A host that leaves out a buffer gets the channel treated as disconnected for the call.
-void IEffectBase::BindDoubleInputsAt(double** inputs, int start) {
+// A host that leaves out a buffer gets the channel treated as disconnected
+// for the call. A disconnected input reads silence: its scratch buffer is
+// cleared for the frames of the call, since it may still hold what an
+// earlier single-precision call widened into it.
+void IEffectBase::BindDoubleInputsAt(double** inputs, int start, int nFrames) {
   int k = 0;
   for (int i = 0; i < InputCount(); ++i) {
     InputChannel* ch = GetInput(i);
     double* host = nullptr;
     if (ch->connected) host = inputs ? inputs[k++] : nullptr;
-    *ch->src = host ? host + start : ScratchOf(ch->scratch);
+    if (host) {
+      *ch->src = host + start;
+      continue;
+    }
+    double* scratch = ScratchOf(ch->scratch);
+    *ch->src = scratch;
+    if (scratch && nFrames > 0) std::memset(scratch, 0, static_cast<size_t>(nFrames) * sizeof(double));
   }
 }
 
@@ -331,9 +340,8 @@ void IEffectBase::BindInputBuffers(float** inputs, int start, int nFrames) {
     InputChannel* ch = GetInput(i);
     double* scratch = ScratchOf(ch->scratch);
     *ch->src = scratch;
-    if (!ch->connected) continue;
-    const float* host = inputs ? inputs[k] : nullptr;
-    ++k;
+    const float* host = nullptr;
+    if (ch->connected) host = inputs ? inputs[k++] : nullptr;
     if (!scratch || nFrames <= 0) continue;
     if (host) {
       host += start;
@@ -408,7 +416,7 @@ void IEffectBase::ProcessHostDouble(double** inputs, double** outputs, int nFram
   }
   for (int start = 0; start < nFrames; start += piece) {
     const int n = nFrames - start < piece ? nFrames - start : piece;
-    BindDoubleInputsAt(inputs, start);
+    BindDoubleInputsAt(inputs, start, n);
     BindDoubleOutputsAt(outputs, start);
     RunBlock(n);
   }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "framework/GrowBuffer.h"
 #include "framework/HostKind.h"
 #include "framework/IEditor.h"
@@ -183,7 +184,8 @@ public:
   void ProcessHostDouble(double** inputs, double** outputs, int nFrames);
   void ProcessHostSingle(float** inputs, float** outputs, int nFrames, bool accumulating);
 
-  // Presets and state.
+  // Presets and state. Restoring takes a state only when it is complete: one
+  // that ends early returns -1 and changes nothing.
   bool SerializeParams(StateChunk* chunk);
   int UnserializeParams(const StateChunk* chunk, int startPos);
   void FillDefaultPresets(const char* name, int count);
@@ -222,14 +224,21 @@ protected:
   OwnedList<OutputChannel> mOutputs;
 
 private:
+  // Reads one value per parameter from startPos into *values; the position
+  // after them, or -1 (values undefined) when the chunk ends first.
+  int ReadParamValues(const StateChunk* chunk, int startPos, std::vector<double>* values) const;
+  // Where a bank that starts at startPos ends (presets with their names,
+  // flags and values), or -1 when it is incomplete.
+  int BankEnd(const StateChunk* chunk, int startPos) const;
   // Frames every scratch buffer holds: mBlockSize, or less when a scratch
   // buffer could not grow; 0 when there is no block size.
   int ScratchFrames() const;
   // Points the slots of disconnected channels at their scratch buffers.
   void PointDisconnectedAtScratch();
   // Double-precision binding with the host's buffers advanced by `start`
-  // frames; disconnected channels get their scratch buffers.
-  void BindDoubleInputsAt(double** inputs, int start);
+  // frames; disconnected channels get their scratch buffers, the inputs'
+  // cleared for nFrames.
+  void BindDoubleInputsAt(double** inputs, int start, int nFrames);
   void BindDoubleOutputsAt(double** outputs, int start);
   // ProcessBlock on the bound buffers, then the outputs narrowed into the
   // host's single-precision buffers, replacing or adding.

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "common/CopyText.h"
 #include "framework/IEffectBase.h"
@@ -26,14 +27,24 @@ bool IEffectBase::SerializeParams(StateChunk* chunk) {
   return true;
 }
 
+int IEffectBase::ReadParamValues(const StateChunk* chunk, int startPos, std::vector<double>* values) const {
+  int pos = chunk ? startPos : -1;
+  values->assign(static_cast<size_t>(ParamCount()), 0.0);
+  for (int i = 0; i < ParamCount() && pos >= 0; ++i) pos = chunk->Get(&(*values)[static_cast<size_t>(i)], pos);
+  return pos;
+}
+
+// The values are read whole before any is set: a state that ends early
+// changes nothing (a host would otherwise be told it was refused while half
+// of it had been taken).
 int IEffectBase::UnserializeParams(const StateChunk* chunk, int startPos) {
   ILockGuard guard(mLock);
-  int pos = chunk ? startPos : -1;
-  for (int i = 0; i < ParamCount() && pos >= 0; ++i) {
+  std::vector<double> values;
+  const int pos = ReadParamValues(chunk, startPos, &values);
+  if (pos < 0) return -1;
+  for (int i = 0; i < ParamCount(); ++i) {
     IParameter* param = GetParam(i);
-    double v = 0.0;
-    pos = chunk->Get(&v, pos);
-    param->Set(v);
+    param->Set(values[static_cast<size_t>(i)]);
     Trace("IEffectBase::UnserializeParams", __LINE__, "%d %s %f", i, param->NameForHost(), param->Value());
   }
   NotifyAllParams();
@@ -109,15 +120,28 @@ bool IEffectBase::SerializePresets(StateChunk* chunk) {
   return true;
 }
 
-int IEffectBase::UnserializePresets(const StateChunk* chunk, int startPos) {
+int IEffectBase::BankEnd(const StateChunk* chunk, int startPos) const {
   int pos = chunk ? startPos : -1;
+  std::vector<double> values;
+  for (int i = 0; i < PresetCount() && pos >= 0; ++i) {
+    // A bank with fewer presets than the plug-in is incomplete.
+    if (pos >= chunk->Size()) return -1;
+    char name[sizeof(IPresetSlot::mName)];
+    pos = chunk->GetStr(name, sizeof name, pos);
+    uint8_t flag = 0;
+    pos = chunk->Get(&flag, pos);
+    if (pos >= 0 && flag != 0) pos = ReadParamValues(chunk, pos, &values);
+  }
+  return pos;
+}
+
+// A bank is checked whole before anything is taken from it: one that ends
+// early changes no preset, no name and no value.
+int IEffectBase::UnserializePresets(const StateChunk* chunk, int startPos) {
+  if (BankEnd(chunk, startPos) < 0) return -1;
+  int pos = startPos;
   for (int i = 0; i < PresetCount() && pos >= 0; ++i) {
     IPresetSlot* preset = GetPreset(i);
-    if (pos >= chunk->Size()) {
-      // The bank holds fewer presets than the plug-in: the rest keep their names and states.
-      pos = -1;
-      break;
-    }
     char name[sizeof preset->mName];
     pos = chunk->GetStr(name, sizeof name, pos);
     CopyPresetName(preset, pos >= 0 ? name : "");

@@ -293,7 +293,7 @@ TEST(Presets, BankWithOversizedNameLengthFails) {
   StateChunk c;
   FillChunk(c, bytes);
   EXPECT_EQ(fx.UnserializePresets(&c, 8), -1);
-  EXPECT_STREQ(fx.GetPresetName(0), "");
+  EXPECT_STREQ(fx.GetPresetName(0), "-");  // refused whole: nothing changed
   EXPECT_TRUE(fx.GetPreset(0)->mInitialized);
   EXPECT_EQ(Values(fx), (std::vector<double>{0, 0, 0, 5, 0, 0, 0, 500}));
 }
@@ -310,18 +310,21 @@ TEST(Presets, BankNamesLongerThan255AreCut) {
   EXPECT_EQ(std::string(fx.GetPresetName(0)), longName.substr(0, 255));
 }
 
-TEST(Presets, ShortBankRestoresWhatItHolds) {
+// An incomplete bank is refused whole: no name, flag, stored state or value
+// changes, and the plug-in hears of no change.
+TEST(Presets, ShortBankChangesNothing) {
   TestEffect fx(MorvaneConfig("1-1 2-2", 2));
+  fx.GetParam(0)->Set(-70.0);
   StateChunk c;
   c.PutStr("A");
   c.Put(uint8_t{1});
   for (double v : {10.0, 20.0}) c.Put(v);
   fx.calls.clear();
   EXPECT_EQ(fx.UnserializePresets(&c, 0), -1);
-  EXPECT_STREQ(fx.GetPresetName(0), "A");
-  EXPECT_STREQ(fx.GetPresetName(1), "empty");  // not reached
-  // The current preset's stored values (untouched) are loaded at the end.
-  EXPECT_EQ(Values(fx), (std::vector<double>{0, 0, 0, 5, 0, 0, 0, 500}));
+  EXPECT_STREQ(fx.GetPresetName(0), "-");
+  EXPECT_STREQ(fx.GetPresetName(1), "empty");
+  EXPECT_EQ(Values(fx), (std::vector<double>{-70, 0, 0, 5, 0, 0, 0, 500}));
+  EXPECT_TRUE(fx.calls.empty());
 }
 
 TEST(Presets, BankWithFewerPresetsLeavesTheRest) {
@@ -335,7 +338,7 @@ TEST(Presets, BankWithFewerPresetsLeavesTheRest) {
   std::strcpy(fx.GetPreset(1)->mName, "second");
   fx.GetPreset(1)->mInitialized = true;
   EXPECT_EQ(fx.UnserializePresets(&bank, 0), -1);  // the bank did not cover every preset
-  EXPECT_STREQ(fx.GetPresetName(0), "solo");
+  EXPECT_STREQ(fx.GetPresetName(0), "before");
   EXPECT_STREQ(fx.GetPresetName(1), "second");
   EXPECT_TRUE(fx.GetPreset(1)->mInitialized);
 }

@@ -283,22 +283,98 @@ TEST_F(Module, BankChunkHoldsTheCurrentValuesUnderThePresetName) {
   EXPECT_EQ(Chunk(effect, false), expected);
 }
 
-TEST_F(Module, ShortProgramChunkRestoresWhatItHoldsAndAnswersZero) {
+// A host that goes from stereo to mono leaves the right input out: the
+// plug-in must hear silence there, not the last right block again. Two
+// instances hear the same stereo blocks; then one is told it is mono, the
+// other goes on in stereo with a silent right input; their left outputs stay
+// the same, sample for sample, in both precisions.
+TEST_F(Module, ADisconnectedInputReadsSilence) {
+  constexpr int kFrames = 64;
+  for (bool doublePrecision : {false, true}) {
+    RecordingHost otherHost;
+    AEffect* stereo = Open(otherHost);
+    ASSERT_NE(stereo, nullptr);
+    for (AEffect* e : {effect, stereo}) {
+      Dispatch(e, effOpen);
+      Dispatch(e, effSetBlockSize, 0, kFrames);
+      e->setParameter(e, 2, 1.0f);  // Attack Link 100 %
+      e->setParameter(e, 5, 0.5f);  // SC HPF 50 %
+      e->setParameter(e, 0, 1.0f);  // Attack +100 %
+    }
+    std::vector<double> left(kFrames), right(kFrames), silence(kFrames, 0.0);
+    auto process = [&](AEffect* e, int nChannels, std::vector<double>& out) {
+      std::vector<double> outR(kFrames);
+      double* ins[2] = {left.data(), nChannels == 2 ? right.data() : nullptr};
+      double* outs[2] = {out.data(), outR.data()};
+      if (doublePrecision) {
+        e->processDoubleReplacing(e, ins, outs, kFrames);
+        return;
+      }
+      std::vector<float> inL(left.begin(), left.end()), inR(ins[1] ? ins[1] : silence.data(),
+                                                           (ins[1] ? ins[1] : silence.data()) + kFrames);
+      std::vector<float> oL(kFrames), oR(kFrames);
+      float* fin[2] = {inL.data(), inR.data()};
+      float* fout[2] = {oL.data(), oR.data()};
+      e->processReplacing(e, fin, fout, kFrames);
+      out.assign(oL.begin(), oL.end());
+    };
+    std::vector<double> outA(kFrames), outB(kFrames);
+    for (int block = 0; block < 8; ++block) {
+      for (int i = 0; i < kFrames; ++i) {
+        left[i] = 0.2 * std::sin(0.05 * (block * kFrames + i));
+        right[i] = (i % 7 == 0) ? 0.95 : -0.6;  // loud and spiky
+      }
+      process(effect, 2, outA);
+      process(stereo, 2, outB);
+    }
+    VstSpeakerArrangement mono{};
+    mono.type = kSpeakerArrMono;
+    mono.numChannels = 1;
+    Dispatch(effect, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono);
+    for (int block = 0; block < 8; ++block) {
+      for (int i = 0; i < kFrames; ++i) left[i] = 0.3 * std::sin(0.11 * (block * kFrames + i));
+      right = silence;
+      process(effect, 1, outA);
+      process(stereo, 2, outB);
+      ASSERT_EQ(outA, outB) << (doublePrecision ? "double" : "single") << " block " << block;
+    }
+    Dispatch(stereo, effClose);
+    Dispatch(effect, effClose);
+    effect = Open(host);
+    ASSERT_NE(effect, nullptr);
+  }
+}
+
+// A host told that a chunk was refused must find the plug-in as it was:
+// values, the preset slot, and the state it hands out again.
+TEST_F(Module, RefusedChunksChangeNothing) {
   effect->setParameter(effect, 2, 0.5f);
   effect->setParameter(effect, 3, 0.5f);
-  std::vector<double> before = Values(effect);
-  std::vector<unsigned char> bytes = Concat(kHeaderBytes, Doubles({30.0, -40.0, 77.0}));
-  bytes.resize(8 + 20);  // the third value is cut short
-  EXPECT_EQ(SetChunk(effect, true, bytes), 0);
-  std::vector<double> after = Values(effect);
-  EXPECT_EQ(after[0], 30.0);
-  EXPECT_EQ(after[1], -40.0);
-  EXPECT_EQ(after[2], 0.0);  // 0.0 limited to [0, 100]
-  for (int i = 3; i < kParams; ++i) EXPECT_EQ(after[i], before[i]) << i;
-  // The result is stored into the current preset.
-  std::vector<unsigned char> bank = Chunk(effect, false);
-  ASSERT_EQ(bank.size(), 78u);
-  EXPECT_EQ(std::vector<unsigned char>(bank.begin() + 14, bank.end()), Doubles(after));
+  const std::vector<double> before = Values(effect);
+  const std::vector<unsigned char> programBefore = Chunk(effect, true);
+  const std::vector<unsigned char> bankBefore = Chunk(effect, false);
+  char nameBefore[64] = "";
+  Dispatch(effect, effGetProgramName, 0, 0, nameBefore);
+
+  // A program chunk with three of its eight values, the third cut short.
+  std::vector<unsigned char> program = Concat(kHeaderBytes, Doubles({30.0, -40.0, 77.0}));
+  program.resize(8 + 20);
+  // A bank whose one preset's state ends early.
+  std::vector<unsigned char> bank = bankBefore;
+  bank.resize(bank.size() - 12);
+  const struct {
+    bool oneProgram;
+    std::vector<unsigned char> bytes;
+  } refused[] = {{true, program}, {false, bank}};
+  for (const auto& r : refused) {
+    EXPECT_EQ(SetChunk(effect, r.oneProgram, r.bytes), 0);
+    EXPECT_EQ(Values(effect), before);
+    EXPECT_EQ(Chunk(effect, true), programBefore);
+    EXPECT_EQ(Chunk(effect, false), bankBefore);
+    char name[64] = "";
+    Dispatch(effect, effGetProgramName, 0, 0, name);
+    EXPECT_STREQ(name, nameBefore);
+  }
 }
 
 TEST_F(Module, ProgramChunkValuesAreLimitedToTheirRanges) {
