@@ -1,8 +1,8 @@
 #include "editor/IEditorWindowLogic.h"
 
 #include <cmath>
-#include <cstdlib>
 
+#include "common/NumberText.h"
 #include "editor/IControl.h"
 #include "editor/IGraphicsTypes.h"
 #include "editor/IMenu.h"
@@ -34,7 +34,7 @@ bool EntryAcceptsChar(const IParameter* param, int ch) {
   const int type = param->Type();
   if (type < 1 || type > 4) return true;
   if ((ch >= '0' && ch <= '9') || ch == '+' || ch == '-') return true;
-  return type == IParameter::kParamDouble && ch == '.';
+  return type == IParameter::kParamDouble && (ch == '.' || ch == ',');
 }
 
 double EnteredPlainValue(const IParameter& param, const char* text) {
@@ -44,9 +44,8 @@ double EnteredPlainValue(const IParameter& param, const char* text) {
     double value = 0.0;
     return param.MapDisplayText(text, &value) ? value : 0.0;
   }
-  // A pasted "nan" gets past the character filter; it reads as no number.
-  double value = std::strtod(text, nullptr);
-  if (std::isnan(value)) value = 0.0;
+  // The locale's decimal mark is not read: '.' and ',' both work.
+  const double value = ParseNumber(text);
   return param.ShowNegated() ? -value : value;
 }
 

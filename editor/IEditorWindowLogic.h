@@ -26,14 +26,16 @@ int EditorKeyCode(int virtualKey);
 
 // Whether the text-entry box lets the character through as typed: backspace
 // always; for stepped parameters (types 1 to 3: bool, integer, enumerated)
-// only '0'..'9', '+' and '-'; for a continuous one (type 4) also '.';
+// only '0'..'9', '+' and '-'; for a continuous one (type 4) also '.' and ','
+// (either is taken as the decimal mark, whatever the locale);
 // everything without a parameter or for other types.
 bool EntryAcceptsChar(const IParameter* param, int ch);
 
 // The plain value a committed text stands for: for bool and enumerated
 // parameters the value whose display text equals the text exactly (0 when
-// none does); for others the text read as a decimal number (0 when it is
-// not one), negated when the parameter is shown negated.
+// none does); for others the text read as a decimal number with '.' or ','
+// as its mark (ParseNumber; 0 when it is not one), negated when the
+// parameter is shown negated.
 double EnteredPlainValue(const IParameter& param, const char* text);
 
 // Hands a committed text to the control: with a parameter as ApplyUserValue

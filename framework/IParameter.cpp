@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/CopyText.h"
+#include "common/NumberText.h"
 
 namespace {
 
@@ -173,12 +174,14 @@ void IParameter::FormatForHost(double value, bool normalized, char* out, int out
     }
   }
   if (mShowNegated) value = -value;
+  // The decimal mark is '.' whatever the host's locale: hosts and stored
+  // projects keep these texts, and hand them back to effString2Parameter.
   if (mPrecision > 0) {
-    std::snprintf(out, static_cast<size_t>(outSize), "%.*f", mPrecision, value);
+    FormatFixed(value, mPrecision, out, static_cast<size_t>(outSize));
   } else if (TruncToInt(value, &iv)) {
     std::snprintf(out, static_cast<size_t>(outSize), "%d", iv);
   } else {
     // Beyond int (or not finite): the same digits "%d" would give, without the undefined conversion.
-    std::snprintf(out, static_cast<size_t>(outSize), "%.0f", std::trunc(value));
+    FormatFixed(std::trunc(value), 0, out, static_cast<size_t>(outSize));
   }
 }

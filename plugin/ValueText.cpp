@@ -1,17 +1,22 @@
 #include "plugin/ValueText.h"
 
-#include <cstdio>
+#include "common/NumberText.h"
 
 #include "editor/IBitmapTextControl.h"
 
+// Two decimals below 10 in size, one below 100, none at 100; the mark is '.'
+// in every locale. (The field width of 2 never pads: every text is longer.)
 void FormatValueText(double v, char out[kValueTextSize]) {
-  const char* format = "%2.0f %s";
+  int decimals = 0;
   if (v > -10.0 && v < 10.0) {
-    format = "%2.2f %s";
+    decimals = 2;
   } else if ((v >= 10.0 && v < 100.0) || (v > -100.0 && v <= -10.0)) {
-    format = "%2.1f %s";
+    decimals = 1;
   }
-  std::snprintf(out, kValueTextSize, format, v, "%");
+  size_t n = FormatFixed(v, decimals, out, kValueTextSize - 2);
+  out[n++] = ' ';
+  out[n++] = '%';
+  out[n] = '\0';
 }
 
 void ShowValueText(double v, IBitmapTextControl* control) {

@@ -58,11 +58,13 @@ TEST(WindowKeys, VirtualKeysMapToEditorCodes) {
 TEST(EntryCharacters, FilteredByParameterType) {
   const Percent number;
   const Choice list;
-  for (int ch : {'0', '7', '9', '+', '-', '.', '\b'}) EXPECT_TRUE(EntryAcceptsChar(&number, ch)) << ch;
-  for (int ch : {'a', 'e', ',', ' ', '\r'}) EXPECT_FALSE(EntryAcceptsChar(&number, ch)) << ch;
+  // Either decimal mark, whatever the locale.
+  for (int ch : {'0', '7', '9', '+', '-', '.', ',', '\b'}) EXPECT_TRUE(EntryAcceptsChar(&number, ch)) << ch;
+  for (int ch : {'a', 'e', ' ', '\r'}) EXPECT_FALSE(EntryAcceptsChar(&number, ch)) << ch;
   EXPECT_TRUE(EntryAcceptsChar(&list, '3'));
   EXPECT_TRUE(EntryAcceptsChar(&list, '\b'));
   EXPECT_FALSE(EntryAcceptsChar(&list, '.'));
+  EXPECT_FALSE(EntryAcceptsChar(&list, ','));
   EXPECT_FALSE(EntryAcceptsChar(&list, 'h'));
   for (int ch : {'a', '.', ' ', '\r'}) EXPECT_TRUE(EntryAcceptsChar(nullptr, ch)) << ch;
 }
@@ -76,13 +78,14 @@ TEST(EnteredText, NumbersAndListTextsBecomeNormalisedValues) {
   ApplyEnteredText(&control, &attack, "50");
   ApplyEnteredText(&control, &attack, "-250");   // limited to the range
   ApplyEnteredText(&control, &attack, "12abc");  // read as far as it is a number
+  ApplyEnteredText(&control, &attack, "12,5");   // either decimal mark
   ApplyEnteredText(&control, &attack, "");       // no number: 0
   ApplyEnteredText(&control, &attack, "nan");
   ApplyEnteredText(&control, &shownNegated, "50");
   ApplyEnteredText(&control, &mode, "clip");
   ApplyEnteredText(&control, &mode, "Clip");  // exact match only: 0
   ApplyEnteredText(&control, &mode, "2");     // numbers are not list texts
-  const std::vector<double> expected = {0.75, 0.0, 0.56, 0.5, 0.5, 0.25, 1.0, 0.0, 0.0};
+  const std::vector<double> expected = {0.75, 0.0, 0.56, 0.5625, 0.5, 0.5, 0.25, 1.0, 0.0, 0.0};
   ASSERT_EQ(control.values.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_DOUBLE_EQ(control.values[i], expected[i]) << i;
   EXPECT_TRUE(control.texts.empty());
