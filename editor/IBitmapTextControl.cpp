@@ -1,7 +1,8 @@
 #include "editor/IBitmapTextControl.h"
 
-#include <atomic>
 #include <cstring>
+
+#include "common/CopyText.h"
 
 IBitmapTextControl::IBitmapTextControl() : IControl(nullptr, IBounds()) {}
 
@@ -16,7 +17,9 @@ IBitmapTextControl::IBitmapTextControl(IEffectBase* plugin, const IBounds& rect,
       mWrap(multiLine),
       mCenterVertically(vCenter) {
   mTextStyle = style;
-  ShowText(text);
+  // No other thread knows the control yet: the first text is shown at once.
+  CopyTextBounded(mLastGiven.bytes, sizeof mLastGiven.bytes, text);
+  mText.ReadSlot() = mLastGiven;
 }
 
 IBitmapTextControl::~IBitmapTextControl() = default;
@@ -31,23 +34,14 @@ bool IBitmapTextControl::Draw(IGraphics* graphics) {
 }
 
 void IBitmapTextControl::ShowText(const char* text) {
-  if (!text) text = "";
-  if (std::strcmp(text, GetText()) == 0) return;
-  MarkDirty(false);
-  const int size = static_cast<int>(std::strlen(text)) + 1;
-  // A buffer that cannot grow keeps the old text; the control is still redrawn.
-  char* dest = static_cast<char*>(mCaptionText.Resize(size));
-  if (!dest || mCaptionText.Size() != size) return;
-  // The editor may be drawing the text while a host thread replaces it. The
-  // new end is stored first, so a reader meets a NUL within the new length
-  // at whatever moment it reads (the processors this runs on keep stores in
-  // order; the fence keeps the compiler from moving them).
-  dest[size - 1] = '\0';
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-  std::memcpy(dest, text, static_cast<size_t>(size - 1));
+  Text given;
+  CopyTextBounded(given.bytes, sizeof given.bytes, text);
+  if (std::strcmp(given.bytes, mLastGiven.bytes) == 0) return;
+  mLastGiven = given;
+  mText.WriteSlot() = given;
+  mText.Publish();
 }
 
-const char* IBitmapTextControl::GetText() const {
-  const char* text = static_cast<const char*>(mCaptionText.Data());
-  return (text && mCaptionText.Size() > 0) ? text : "";
+void IBitmapTextControl::ApplyHandedOver() {
+  if (mText.Take()) MarkDirty(false);
 }

@@ -83,6 +83,8 @@ void IControl::MarkDirty(bool pushToPlug) {
   mPlugin->SetParamFromEditor(mParamIndex, mNormValue);
   const IParameter* param = mPlugin->GetParam(mParamIndex);
   if (!param) return;
+  // The labels' texts are handed over under the instance lock, as every text is.
+  ILockGuard guard(mPlugin->Lock());
   if (mValueLabel) {
     char value[IParameter::kTextSize];
     param->FormatForHost(param->Value(), false, value, sizeof value, true);
@@ -102,6 +104,8 @@ void IControl::MarkDrawn() {
 bool IControl::NeedsDraw() const { return mNeedsDraw; }
 
 void IControl::UnusedHookSlot19() {}
+
+void IControl::ApplyHandedOver() {}
 
 void IControl::ApplyPluginAuxValue(int index, double value) {
   if (index < 0 || index >= AuxBindingCount()) return;

@@ -16,9 +16,9 @@ class IBitmapTextControl;
 // pass the graphics object calls MarkDrawn, which moves draw-again into
 // needs-draw.
 //
-// Controls are used on the editor's thread [ui], except ApplyPluginValue and
-// ApplyPluginAuxValue, which the host's parameter calls reach with the
-// instance lock held.
+// Controls are used on the editor's thread [ui] only. Values from the host's
+// threads reach them through the graphics object's hand-off
+// (IGraphics::ApplyPendingValues), on the editor's thread.
 class IControl {
 public:
   // A parameter binding beyond the control's own.
@@ -71,6 +71,9 @@ public:
   virtual void UnusedHookSlot19();                                                // 19 nothing; see below
   // A value from the plug-in for auxiliary binding index.
   virtual void ApplyPluginAuxValue(int index, double value);                      // 20
+  // Takes what other threads handed the control since the last refresh (a
+  // text control's new text, say). Nothing by default.
+  virtual void ApplyHandedOver();                                                 // 21
   // Slot 19 holds no operation of this system: nothing calls it and
   // overriding it has no effect. It keeps the operation after it in its slot;
   // removing it renumbers every later slot.

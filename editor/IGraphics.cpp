@@ -9,6 +9,7 @@
 #include "bitmap/Font.h"
 #include "bitmap/Png.h"
 #include "common/CopyText.h"
+#include "common/NumberText.h"
 #include "editor/IControl.h"
 #include "editor/IControls.h"
 #include "editor/IMenu.h"
@@ -88,6 +89,8 @@ int32_t BlendMode(const IBlend* blend) {
 IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
     : mPlugin(plugin), mWidth(width), mHeight(height), mFrameRate(frameRate) {
   (void)kCachesReady;
+  mPendingCount = plugin ? plugin->ParamCount() : 0;
+  if (mPendingCount > 0) mPending.reset(new PendingValue[static_cast<size_t>(mPendingCount)]);
   MakeDrawingBitmaps();
 }
 
@@ -188,6 +191,7 @@ void IGraphics::UnusedHookSlot27() {}
 void IGraphics::Idle() {}
 
 void IGraphics::Resize(int width, int height) {
+  EndMouseGesture();
   mWidth = width;
   mHeight = height;
   ReleaseCapture();
@@ -201,7 +205,25 @@ void IGraphics::Resize(int width, int height) {
 // ---- parameter binding ----------------------------------------------------------------------
 
 void IGraphics::ParamValueChanged(int paramIdx, double normalizedValue) {
-  ShowParamInEditor(paramIdx, normalizedValue, true);
+  if (paramIdx < 0 || paramIdx >= mPendingCount) return;
+  PendingValue& pending = mPending[static_cast<size_t>(paramIdx)];
+  pending.value.store(normalizedValue, std::memory_order_relaxed);
+  pending.fresh.store(true, std::memory_order_release);
+  mAnyPending.store(true, std::memory_order_release);
+}
+
+void IGraphics::ApplyPendingValues() {
+  // A value handed over while this runs sets the marks again and is shown
+  // next time.
+  if (mAnyPending.exchange(false, std::memory_order_acquire)) {
+    for (int i = 0; i < mPendingCount; ++i) {
+      PendingValue& pending = mPending[static_cast<size_t>(i)];
+      if (pending.fresh.exchange(false, std::memory_order_acquire)) {
+        ShowParamInEditor(i, pending.value.load(std::memory_order_relaxed), true);
+      }
+    }
+  }
+  for (IControl* control : mControls) control->ApplyHandedOver();
 }
 
 void IGraphics::ShowParamInEditor(int paramIdx, double value, bool normalized) {
@@ -226,11 +248,17 @@ void IGraphics::ApplyParamToControls(int paramIdx, double normalizedValue) {
 }
 
 void IGraphics::OpenValueEntry(IControl* control, IParameter* param, const IBounds& area) {
-  if (!control || !param) return;
+  if (!control || !param || !mPlugin) return;
+  double value;
+  {
+    // The host's threads change the value under the instance lock.
+    ILockGuard guard(mPlugin->Lock());
+    value = param->Value();
+  }
   const int type = param->Type();
   if (type == IParameter::kParamEnum || (type == IParameter::kParamBool && param->NDisplayTexts() > 0)) {
     char current[IParameter::kTextSize];
-    param->FormatForHost(param->Value(), false, current, sizeof current, true);
+    param->FormatForHost(value, false, current, sizeof current, true);
     IMenu menu;
     for (int i = 0; i < param->NDisplayTexts(); ++i) {
       const char* text = param->DisplayTextForValue(i);
@@ -243,11 +271,10 @@ void IGraphics::OpenValueEntry(IControl* control, IParameter* param, const IBoun
     return;
   }
 
-  double value = param->Value();
   if (param->ShowNegated()) value = -value;
   char text[64];
   if (param->Precision() > 0) {
-    std::snprintf(text, sizeof text, "%.*f", param->Precision(), value);
+    FormatFixed(value, param->Precision(), text, sizeof text);
   } else {
     // Truncated toward zero; values beyond the int range (never those of a
     // parameter within its range) are held at its ends.
@@ -491,8 +518,32 @@ void IGraphics::ReleaseCapture() {
   mLastDragY = -1;
 }
 
+void IGraphics::BeginGesture(int paramIdx) {
+  EndGesture();
+  if (!mPlugin || paramIdx < 0) return;
+  mPlugin->BeginHostEdit(paramIdx);
+  mGestureParam = paramIdx;
+}
+
+void IGraphics::EndGesture() {
+  const int paramIdx = mGestureParam;
+  mGestureParam = -1;
+  mEndGestureAfterPress = false;
+  if (mPlugin && paramIdx >= 0) mPlugin->EndHostEdit(paramIdx);
+}
+
+void IGraphics::EndMouseGesture() {
+  if (mCapturedIndex >= 0) {
+    OnMouseUp(mLastDragX, mLastDragY, IModifiers());
+  } else {
+    EndGesture();
+  }
+}
+
 void IGraphics::OnMouseDown(int x, int y, const IModifiers& mods) {
   ReleaseCapture();
+  // A gesture still under way ends before another can begin.
+  EndGesture();
   const int index = FindControl(x, y);
   if (index < 0) return;
   IControl* control = mControls[static_cast<size_t>(index)];
@@ -506,33 +557,36 @@ void IGraphics::OnMouseDown(int x, int y, const IModifiers& mods) {
     mPlugin->ShowHostParamMenu(paramIdx, x, y);
     return;
   }
-  if (mPlugin && paramIdx >= 0) mPlugin->BeginHostEdit(paramIdx);
+  BeginGesture(paramIdx);
   control->OnMouseDown(x, y, mods);
+  if (mEndGestureAfterPress) EndGesture();
 }
 
 void IGraphics::OnMouseUp(int x, int y, const IModifiers& mods) {
   const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y);
   ReleaseCapture();
-  IControl* control = GetControl(index);
-  if (!control) return;
-  control->OnMouseUp(x, y, mods);
-  const int paramIdx = control->ParamIdx();
-  if (mPlugin && paramIdx >= 0) mPlugin->EndHostEdit(paramIdx);
+  if (IControl* control = GetControl(index)) control->OnMouseUp(x, y, mods);
+  EndGesture();
 }
 
 bool IGraphics::OnDoubleClick(int x, int y, const IModifiers& mods) {
   ReleaseCapture();
+  EndGesture();
   const int index = FindControl(x, y);
   if (index < 0) return false;
   IControl* control = mControls[static_cast<size_t>(index)];
   if (!control->DoubleClickAsPress()) {
+    BeginGesture(control->ParamIdx());
     control->OnDoubleClick(x, y, mods);
+    EndGesture();
     return false;
   }
   mCapturedIndex = index;
   mLastDragX = x;
   mLastDragY = y;
+  BeginGesture(control->ParamIdx());
   control->OnMouseDown(x, y, mods);
+  if (mEndGestureAfterPress) EndGesture();
   return true;
 }
 

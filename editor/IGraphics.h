@@ -16,7 +16,9 @@
 // ApplyParamToControls [any thread, instance lock held]. The two
 // process-wide caches (bitmaps by resource id, fonts by description) have a
 // lock each.
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -136,8 +138,16 @@ public:
   // ---- the editor interface --------------------------------------------------------
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
-  // ShowParamInEditor with a normalised value.
+  // [any thread, instance lock held] Records the value for the editor's
+  // thread and returns at once; ApplyPendingValues shows it. An index
+  // outside the parameters is ignored.
   void ParamValueChanged(int paramIdx, double normalizedValue) override;
+  // [ui] Shows what the host's threads handed over since the last call: each
+  // parameter's latest value (ShowParamInEditor) and the controls' own
+  // hand-offs (ApplyHandedOver). The redraw tick, the idle call and the
+  // opening of the window run it first; the plug-in runs it once after
+  // attaching the editor, so the controls start from the parameters' values.
+  void ApplyPendingValues();
 
   // ---- state ---------------------------------------------------------------------
   int FrameRate() const { return mFrameRate; }
@@ -191,12 +201,20 @@ public:
 
   // ---- mouse and keys (x, y in editor pixels) ---------------------------------------
   // The platform's window calls these. A press captures the topmost control
-  // under the pointer and brackets the gesture with BeginHostEdit and
-  // EndHostEdit when the control is bound to a parameter.
+  // under the pointer; on a control bound to a parameter it begins a gesture
+  // (BeginHostEdit), which the release ends (EndHostEdit). Every begin gets
+  // exactly one end and no end comes without a begin: the window sends the
+  // first press of a gesture only, and its last release.
   void OnMouseDown(int x, int y, const IModifiers& mods);
   void OnMouseUp(int x, int y, const IModifiers& mods);
-  // True when the click was taken as a press (the window then captures the mouse).
+  // A double click on a bound control restores its default as a gesture of
+  // its own (begin, the value, end). True when the click was taken as a press
+  // (the window then captures the mouse, and the release ends it).
   bool OnDoubleClick(int x, int y, const IModifiers& mods);
+  // Ends the gesture the window can no longer see end (the capture lost, the
+  // window hidden or closed): the captured control gets its release, the host
+  // its end-edit. Nothing when no gesture is under way.
+  void EndMouseGesture();
   void OnMouseWheel(int x, int y, const IModifiers& mods, int steps);
   // True when the hover tracking is on and the pointer is over a control or
   // a control holds the capture.
@@ -211,13 +229,23 @@ public:
 
   int CapturedIndex() const { return mCapturedIndex; }
   int HoverIndex() const { return mHoverIndex; }
+  // The parameter whose gesture is under way (its begin-edit sent), or -1.
+  int GestureParam() const { return mGestureParam; }
 
 protected:
+  // A popup menu shown during a press took the press's release: the gesture
+  // ends once the press has been handled (the menu's choice applied).
+  void EndGestureAfterPress() { mEndGestureAfterPress = true; }
   // The topmost control under (x, y) that is neither hidden nor greyed (for
   // the mouse-over search, greyed ones that hover when greyed count too);
   // -1 when none.
   int FindControl(int x, int y, bool forMouseOver = false) const;
   void ReleaseCapture();
+  // The editor is being destroyed, by the plug-in base's destructor: closing
+  // its window must not call into a plug-in that is already half gone.
+  void DetachPlugin() { mPlugin = nullptr; }
+  void BeginGesture(int paramIdx);
+  void EndGesture();
   void DeleteControls();
   void MakeDrawingBitmaps();
   void DeleteDrawingBitmaps();
@@ -240,6 +268,19 @@ protected:
   bool mTrackHover = false;
   bool mStrictRedraw = true;
   bool mTooltipsOn = false;
+  int32_t mGestureParam = -1;        // the parameter whose begin-edit was sent
+  bool mEndGestureAfterPress = false;
   IControl* mKeyFallback = nullptr;  // owned
   void* mModule = nullptr;           // the plug-in library's module handle
+
+private:
+  // The latest value of each parameter from the host's threads, and whether
+  // it has been shown yet.
+  struct PendingValue {
+    std::atomic<double> value{0.0};
+    std::atomic<bool> fresh{false};
+  };
+  std::unique_ptr<PendingValue[]> mPending;
+  int mPendingCount = 0;
+  std::atomic<bool> mAnyPending{false};
 };

@@ -3,7 +3,10 @@
 IGraphicsWindowless::IGraphicsWindowless(IEffectBase* plugin, int width, int height, int frameRate)
     : IGraphics(plugin, width, height, frameRate) {}
 
-IGraphicsWindowless::~IGraphicsWindowless() { CloseWindow(); }
+IGraphicsWindowless::~IGraphicsWindowless() {
+  DetachPlugin();
+  CloseWindow();
+}
 
 bool IGraphicsWindowless::PresentArea(const IBounds&) { return true; }
 void IGraphicsWindowless::CancelTextEntry() {}

@@ -3,6 +3,11 @@
 // makes the editor (editor/IGraphics.h implements this interface), hands it
 // to the base with AttachEditor, and the base owns it from then on and
 // deletes it with itself. Thread tags: framework/ThreadTags.h.
+//
+// The host calls OpenWindow, CloseWindow and Idle without the instance lock
+// (the audio thread must not wait for the window system), possibly from
+// different user-interface threads at once: the editor keeps its own state
+// safe for that, and holds no lock of its own across a call into the host.
 class IEditor {
 public:
   IEditor() = default;

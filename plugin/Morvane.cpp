@@ -139,6 +139,9 @@ Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEdito
     FormatVersion(GetVersion(), version, sizeof version);
     graphics->AddControl(MakeText(this, Bounds(layout::kVersionText), font, version));
     AttachEditor(graphics);
+    // No other thread knows the plug-in yet: the controls take the
+    // parameters' values now, and with them their double-click defaults.
+    graphics->ApplyPendingValues();
   }
 
   FillDefaultPresets("-", 1);

@@ -13,7 +13,10 @@ IGraphicsOffscreen::IGraphicsOffscreen(IEffectBase* plugin, int width, int heigh
   ClearScreen();
 }
 
-IGraphicsOffscreen::~IGraphicsOffscreen() { CloseWindow(); }
+IGraphicsOffscreen::~IGraphicsOffscreen() {
+  DetachPlugin();
+  CloseWindow();
+}
 
 IGraphics* IGraphicsOffscreen::Make(IEffectBase* plugin, int width, int height, int frameRate) {
   return new IGraphicsOffscreen(plugin, width, height, frameRate);
@@ -32,12 +35,16 @@ bool IGraphicsOffscreen::PresentArea(const IBounds& area) {
 
 void* IGraphicsOffscreen::OpenWindow(void* /*parentWindow*/) {
   CloseWindow();
+  ApplyPendingValues();
   mOpen = true;
   for (int i = 0; i < ControlCount(); ++i) GetControl(i)->MarkDirty(false);
   return this;
 }
 
-void IGraphicsOffscreen::CloseWindow() { mOpen = false; }
+void IGraphicsOffscreen::CloseWindow() {
+  if (mOpen) EndMouseGesture();
+  mOpen = false;
+}
 
 void* IGraphicsOffscreen::NativeWindow() { return mOpen ? this : nullptr; }
 
@@ -57,6 +64,7 @@ void IGraphicsOffscreen::ClearScreen() {
 }
 
 bool IGraphicsOffscreen::Tick(IBounds* drawn) {
+  ApplyPendingValues();
   IBounds area;
   const bool dirty = CollectDirtyArea(&area);
   if (dirty) Draw(area);

@@ -27,7 +27,8 @@ public:
   // Also sizes the screen image to the editor anew (cleared to 0).
   void PrepareDrawing() override;
 
-  // One redraw timer tick: the dirty controls' area is drawn and presented.
+  // One redraw timer tick: what the host's threads handed over is applied,
+  // then the dirty controls' area is drawn and presented.
   // False when nothing was dirty; *drawn receives the area (all 0 then).
   bool Tick(IBounds* drawn = nullptr);
 

@@ -45,6 +45,22 @@ unsigned ButtonBit(UINT message) {
 }
 int MouseY(LPARAM l) { return static_cast<short>(HIWORD(l)); }
 
+constexpr WPARAM kButtonKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+
+// The key-state flag of the button a press or release message is about.
+WPARAM ButtonKey(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return MK_LBUTTON;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return MK_RBUTTON;
+    default:
+      return MK_MBUTTON;
+  }
+}
+
 TOOLINFOA EditorTool(HWND window, const char* text) {
   TOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -61,6 +77,7 @@ IGraphicsWin::IGraphicsWin(IEffectBase* plugin, int width, int height, int frame
     : IGraphics(plugin, width, height, frameRate), mProcessId(GetCurrentProcessId()) {}
 
 IGraphicsWin::~IGraphicsWin() {
+  DetachPlugin();
   CloseWindow();
   delete[] mCustomColors;
   mCustomColors = nullptr;
@@ -109,6 +126,7 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
     ReleaseWindowClass();
     return nullptr;
   }
+  ApplyPendingValues();
   for (IControl* control : mControls) control->MarkDirty(false);
 
   if (mTooltipsOn) {
@@ -136,6 +154,8 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
 
 void IGraphicsWin::CloseWindow() {
   if (!mWindow) return;
+  // A drag still under way ends with the window.
+  EndMouseGesture();
   if (mTooltipWindow) {
     DestroyWindow(mTooltipWindow);
     mTooltipWindow = nullptr;
@@ -173,6 +193,7 @@ bool IGraphicsWin::PresentArea(const IBounds& area) {
 }
 
 void IGraphicsWin::OnTimerTick() {
+  ApplyPendingValues();
   if (!TickTextEntry()) return;
   IBounds area;
   if (!CollectDirtyArea(&area)) return;
@@ -301,25 +322,41 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
       if (mEntry.IsOpen()) {
         mEntry.Commit();
         mSwallowedReleases |= ButtonBit(message);
-      } else {
+      } else if (!(w & kButtonKeys & ~ButtonKey(message))) {
+        // Only the first button of a gesture begins it: one pressed during a
+        // drag neither begins another nor ends it.
         SetFocus(window);
         SetCapture(window);
         OnMouseDown(MouseX(l), MouseY(l), ModifiersOf(w));
       }
       return 0;
 
-    // The middle button ends its gesture as the others do: a press on a bound
-    // control began a host edit that only a release can end.
+    // The release of the last button held ends the gesture, the middle
+    // button's as the others'. The capture goes after the gesture has ended,
+    // so that losing it is not taken for a gesture cut short.
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      ::ReleaseCapture();
       if (mSwallowedReleases & ButtonBit(message)) {
         mSwallowedReleases &= ~ButtonBit(message);
+        if (!(w & kButtonKeys)) ::ReleaseCapture();
         return 0;
       }
+      if (w & kButtonKeys) return 0;
       OnMouseUp(MouseX(l), MouseY(l), ModifiersOf(w));
+      ::ReleaseCapture();
       return 0;
+
+    // The mouse was taken away mid-drag (a host's dialog, Alt+Tab, another
+    // window taking the capture): the gesture ends there.
+    case WM_CAPTURECHANGED:
+      if (!mMenuOpen && reinterpret_cast<HWND>(l) != window) EndMouseGesture();
+      return 0;
+
+    case WM_CANCELMODE:
+      EndMouseGesture();
+      ::ReleaseCapture();
+      return DefWindowProcA(window, message, w, l);
 
     case WM_LBUTTONDBLCLK:
       if (OnDoubleClick(MouseX(l), MouseY(l), ModifiersOf(w))) SetCapture(window);

@@ -100,6 +100,7 @@ private:
   WNDPROC mEntryDefaultProc = nullptr;    // the box's own procedure
   HFONT mEntryFont = nullptr;             // the box's font, deleted with it
   bool mTooltipShown = false;
+  bool mMenuOpen = false;                 // a popup menu holds the mouse
   // Buttons whose press ended a text entry: their releases reach no control,
   // which would otherwise end a host edit that never began.
   unsigned mSwallowedReleases = 0;

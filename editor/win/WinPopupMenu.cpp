@@ -35,12 +35,15 @@ HMENU BuildMenu(IMenu* menu, const IMenuCommands& commands) {
 
 // ---- popup menus ----------------------------------------------------------------------
 
-// 1. Any mouse gesture ends: the menu takes the mouse.
+// 1. The menu takes the mouse: the capture goes, the gesture stays open.
 // 2. The Win32 menus, numbered by IMenuCommands.
 // 3. Shown below the area's left edge; a choice is posted as WM_COMMAND.
 // 4. The command taken from the queue names the menu and its item.
 // 5. The menus go and the whole editor is redrawn.
+// 6. The gesture of the press that opened the menu ends after the choice, or
+//    with the release of a button still held.
 IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
+  const int gesture = mCapturedIndex;
   ReleaseCapture();
   if (!menu || !mWindow) return nullptr;
   const IMenuCommands commands(menu);
@@ -49,13 +52,27 @@ IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
   POINT p = {area.left, area.bottom};
   ClientToScreen(mWindow, &p);
   IMenu* chosen = nullptr;
-  if (TrackPopupMenu(handle, TPM_LEFTBUTTON, p.x, p.y, 0, mWindow, nullptr)) {
+  mMenuOpen = true;
+  const BOOL tracked = TrackPopupMenu(handle, TPM_LEFTBUTTON, p.x, p.y, 0, mWindow, nullptr);
+  mMenuOpen = false;
+  if (tracked) {
     MSG msg;
     if (PeekMessageA(&msg, mWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE) && HIWORD(msg.wParam) == 0) {
       chosen = commands.Choose(LOWORD(msg.wParam));
     }
   }
   DestroyMenu(handle);
+  // The press that opened the menu may have ended inside it: then the
+  // gesture ends once the menu's choice has been applied; a button still
+  // held ends it with its release, as usual.
+  if (GestureParam() >= 0) {
+    if (GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0) {
+      mCapturedIndex = gesture;
+      SetCapture(mWindow);
+    } else {
+      EndGestureAfterPress();
+    }
+  }
   RECT whole = {0, 0, mWidth, mHeight};
   if (mWindow) InvalidateRect(mWindow, &whole, FALSE);
   return chosen;

@@ -77,7 +77,52 @@ Window ToWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uint
 IGraphicsX11::IGraphicsX11(IEffectBase* plugin, int width, int height, int frameRate)
     : IGraphicsWindowless(plugin, width, height, frameRate) {}
 
-IGraphicsX11::~IGraphicsX11() { CloseWindow(); }
+IGraphicsX11::~IGraphicsX11() {
+  DetachPlugin();
+  CloseWindow();
+}
+
+// ---- the host's entries: one at a time -------------------------------------------------
+
+bool IGraphicsX11::Claim(bool wait) {
+  std::unique_lock<std::mutex> lock(mClaimLock);
+  if (!wait) {
+    if (mClaimed) return false;
+  } else {
+    mClaimFree.wait(lock, [this] { return !mClaimed; });
+  }
+  mClaimed = true;
+  return true;
+}
+
+void IGraphicsX11::Unclaim() {
+  {
+    std::lock_guard<std::mutex> lock(mClaimLock);
+    mClaimed = false;
+  }
+  mClaimFree.notify_all();
+}
+
+void* IGraphicsX11::OpenWindow(void* parentWindow) {
+  Claim(true);
+  void* window = DoOpenWindow(parentWindow);
+  Unclaim();
+  return window;
+}
+
+void IGraphicsX11::CloseWindow() {
+  Claim(true);
+  DoCloseWindow();
+  Unclaim();
+}
+
+void IGraphicsX11::Idle() {
+  // An idle call that meets another entry at work (a close on another
+  // thread, say) has nothing to do: the next one will.
+  if (!Claim(false)) return;
+  DoIdle();
+  Unclaim();
+}
 
 void IGraphicsX11::AllowSharedMemory(bool allowed) { gSharedMemoryAllowed = allowed; }
 
@@ -85,8 +130,8 @@ const char* IGraphicsX11::GetDrawingApiName() { return "Xlib"; }
 
 // ---- opening and closing ------------------------------------------------------------------
 
-void* IGraphicsX11::OpenWindow(void* parentWindow) {
-  CloseWindow();
+void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
+  DoCloseWindow();
   const Window parent = ToWindow(parentWindow);
   if (!parent || mWidth < 1 || mHeight < 1 || !BackBuffer()) return nullptr;
   Display* display = XOpenDisplay(nullptr);
@@ -97,7 +142,7 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
   // 1. The parent must exist; its screen is the editor's.
   XWindowAttributes parentAttributes;
   if (!XGetWindowAttributes(display, parent, &parentAttributes)) {
-    CloseWindow();
+    DoCloseWindow();
     return nullptr;
   }
   const int screen = XScreenNumberOfScreen(parentAttributes.screen);
@@ -112,7 +157,7 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
   if (mVisual->c_class != TrueColor) {
     XVisualInfo info;
     if (!XMatchVisualInfo(display, screen, 24, TrueColor, &info)) {
-      CloseWindow();
+      DoCloseWindow();
       return nullptr;
     }
     mVisual = info.visual;
@@ -141,12 +186,13 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
   XSync(display, False);
   if (!mWindowAlive || x11::ErrorsOf(display).count != errorsBefore ||
       !mSurface.Create(display, mVisual, mDepth, mWidth, mHeight, gSharedMemoryAllowed)) {
-    CloseWindow();
+    DoCloseWindow();
     return nullptr;
   }
   mParent = parent;
 
   // 4. The whole editor draws on the first tick, which is due at once.
+  ApplyPendingValues();
   for (int i = 0; i < ControlCount(); ++i) GetControl(i)->MarkDirty(false);
   mDamage = IBounds();
   mNextFrame = std::chrono::steady_clock::now();
@@ -155,10 +201,10 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
   return NativeWindow();
 }
 
-void IGraphicsX11::CloseWindow() {
+void IGraphicsX11::DoCloseWindow() {
   if (!mDisplay) return;
   if (mEntry) EndTextEntry(false);
-  EndGesture();
+  EndMouseGesture();
   RestoreCursor();
   UngrabPointer();
   mSurface.Destroy();
@@ -193,7 +239,7 @@ void IGraphicsX11::OnWindowDestroyed() {
   mWindowAlive = false;
   mCapture = false;
   if (mEntry) EndTextEntry(false);
-  EndGesture();
+  EndMouseGesture();
   mDamage = IBounds();
 }
 
@@ -201,7 +247,7 @@ void IGraphicsX11::Resize(int width, int height) {
   if (width == mWidth && height == mHeight) return;
   // The controls are about to be deleted: no entry or gesture may refer to them.
   if (mEntry) EndTextEntry(false);
-  EndGesture();
+  EndMouseGesture();
   IGraphics::Resize(width, height);
   if (!mDisplay || !mWindowAlive || width < 1 || height < 1) return;
   XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -211,9 +257,9 @@ void IGraphicsX11::Resize(int width, int height) {
 
 // ---- idle, redraw and presenting ------------------------------------------------------------
 
-void IGraphicsX11::Idle() {
+void IGraphicsX11::DoIdle() {
   x11::ReapOpeners();
-  SendMenuEndEdit();
+  ApplyPendingValues();
   for (int n = 0; n < kMaxEventsPerIdle && mDisplay && XPending(mDisplay) > 0; ++n) {
     XEvent event;
     XNextEvent(mDisplay, &event);
@@ -318,9 +364,18 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
       if (!mEntry) PassKeyToHost(event.xkey);
       break;
     case LeaveNotify:
+      // The server ended our grab (the window became unviewable, its parent
+      // unmapped, say): the gesture cannot see its release.
+      if (event.xcrossing.mode == NotifyUngrab && mCapture && event.xcrossing.time >= mGrabTime) {
+        LoseGrab();
+        break;
+      }
       // Leaving into a child (none here) or through a grab's start or end is
       // not leaving the editor.
       if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior) OnMouseOut();
+      break;
+    case UnmapNotify:
+      if (event.xunmap.window == mWindow && mCapture) LoseGrab();
       break;
     case FocusIn:
     case FocusOut:
@@ -361,6 +416,10 @@ void IGraphicsX11::OnButtonPress(const XButtonEvent& event) {
     return;
   }
 
+  // A gesture belongs to the button that began it: further buttons pressed
+  // meanwhile neither begin another nor end it.
+  if (event.state & kButtonsHeld) return;
+
   const bool doubleClick = event.button == Button1 && mClickPending && event.time - mClickTime <= kDoubleClickTime &&
                            std::abs(x - mClickX) <= kDoubleClickDistance &&
                            std::abs(y - mClickY) <= kDoubleClickDistance;
@@ -370,29 +429,25 @@ void IGraphicsX11::OnButtonPress(const XButtonEvent& event) {
   mClickX = x;
   mClickY = y;
   if (doubleClick) {
-    if (OnDoubleClick(x, y, mods)) GrabPointer();
+    if (OnDoubleClick(x, y, mods)) GrabPointer(event.time);
     return;
   }
-  GrabPointer();
+  GrabPointer(event.time);
   OnMouseDown(x, y, mods);
-  SendMenuEndEdit();
-}
-
-void IGraphicsX11::SendMenuEndEdit() {
-  const int param = mMenuEndsEdit;
-  mMenuEndsEdit = -1;
-  if (param >= 0 && mPlugin) mPlugin->EndHostEdit(param);
 }
 
 void IGraphicsX11::OnButtonRelease(const XButtonEvent& event) {
   if (event.button < Button1 || event.button > Button3) return;
   const unsigned button = ButtonMask(event.button);
   const unsigned remaining = event.state & ~button;
-  if (!(remaining & kButtonsHeld)) UngrabPointer();
   if (mSwallowedReleases & button) {
     mSwallowedReleases &= ~button;
+    if (!(remaining & kButtonsHeld)) UngrabPointer();
     return;
   }
+  // The gesture ends with the release of the last button held.
+  if (remaining & kButtonsHeld) return;
+  UngrabPointer();
   // While the box has the focus the mouse does not reach the editor; only a
   // gesture begun before (the press that opened the box) still ends.
   if (!(mEntry && mEntry->logic.EditorBlocked()) || mCapturedIndex >= 0) {
@@ -449,13 +504,19 @@ void IGraphicsX11::OnFocus(const XFocusChangeEvent& event) {
 
 // ---- the pointer ----------------------------------------------------------------------------
 
-void IGraphicsX11::GrabPointer() {
+void IGraphicsX11::LoseGrab() {
+  mCapture = false;
+  EndMouseGesture();
+}
+
+void IGraphicsX11::GrabPointer(Time time) {
   mCapture = true;
+  mGrabTime = time;
   // The press already holds the pointer for this window until its release
   // (the server's implicit grab); the active grab also covers a double click
   // taken as a press and keeps the hidden pointer hidden outside the window.
   XGrabPointer(mDisplay, mWindow, False, kGrabEvents, GrabModeAsync, GrabModeAsync, None,
-               mCursorHidden ? mBlankCursor : None, CurrentTime);
+               mCursorHidden ? mBlankCursor : None, time);
 }
 
 void IGraphicsX11::UngrabPointer() {
@@ -465,10 +526,6 @@ void IGraphicsX11::UngrabPointer() {
     XUngrabPointer(mDisplay, CurrentTime);
     XFlush(mDisplay);
   }
-}
-
-void IGraphicsX11::EndGesture() {
-  if (mCapturedIndex >= 0) OnMouseUp(mLastDragX, mLastDragY, IModifiers());
 }
 
 void IGraphicsX11::HideCursor() {
@@ -545,18 +602,18 @@ IMenu* IGraphicsX11::ShowPopupMenu(IMenu* menu, const IBounds& area) {
     return chosen;
   }
 
-  IControl* control = GetControl(gesture);
-  if (control && control->ParamIdx() >= 0) {
+  if (GestureParam() >= 0) {
     Window root, under;
     int rootX, rootY, wx, wy;
     unsigned state = 0;
     XQueryPointer(mDisplay, mWindow, &root, &under, &rootX, &rootY, &wx, &wy, &state);
     if (state & kButtonsHeld) {
-      // Still held: its release over the editor ends the gesture as usual.
+      // Still held: its release ends the gesture as usual, wherever it happens.
       mCapturedIndex = gesture;
+      GrabPointer(CurrentTime);
     } else {
       // After the chosen value has reached the host (the caller applies it).
-      mMenuEndsEdit = control->ParamIdx();
+      EndGestureAfterPress();
     }
   }
   mDamage = IBounds(0, 0, mWidth, mHeight);

@@ -33,6 +33,8 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include "editor/IGraphicsWindowless.h"
@@ -82,6 +84,17 @@ public:
 
 private:
 
+  // The host may call OpenWindow, CloseWindow and Idle from different
+  // threads at once and without the instance lock. Each of them claims the
+  // editor for its whole run: opening and closing wait for the claim, an
+  // idle call that finds it taken returns at once. The claim is a flag under
+  // a small lock, which is never held across a call into the host.
+  bool Claim(bool wait);
+  void Unclaim();
+  void* DoOpenWindow(void* parentWindow);
+  void DoCloseWindow();
+  void DoIdle();
+
   void HandleEvent(XEvent& event);
   void OnButtonPress(const XButtonEvent& event);
   void OnButtonRelease(const XButtonEvent& event);
@@ -95,14 +108,12 @@ private:
   void Tick();
   // Draws area and everything dirty (the core marks every control drawn).
   void Repaint(const IBounds& area);
-  void GrabPointer();
+  // time: the event that starts the grab, so that the server's notice of a
+  // grab ended before it is not taken for this one's.
+  void GrabPointer(Time time);
   void UngrabPointer();
-  // Ends a gesture the window can no longer see end (closing, the window
-  // destroyed): the captured control gets its release, the host its end-edit.
-  void EndGesture();
-  // The end-edit of a gesture whose release a popup menu took, once the
-  // menu's choice has been applied.
-  void SendMenuEndEdit();
+  // The server ended the grab: the gesture ends without its release.
+  void LoseGrab();
 
   // Text entry (XTextEntry.cpp).
   void EntryKey(XKeyEvent& event);
@@ -119,6 +130,9 @@ private:
   int mDepth = 0;
   Cursor mBlankCursor = 0;
   x11::XImageSurface mSurface;
+  std::mutex mClaimLock;
+  std::condition_variable mClaimFree;
+  bool mClaimed = false;          // an entry of the host is at work (under mClaimLock)
   Window mRoot = 0;
   IBounds mDamage;                // to repaint: lost by the server, or uncovered by the text entry
   std::chrono::steady_clock::time_point mNextFrame;
@@ -128,7 +142,7 @@ private:
   Time mClickTime = 0;
   int mClickX = 0;
   int mClickY = 0;
+  Time mGrabTime = 0;             // when the current grab began
   TextEntry* mEntry = nullptr;    // the open text entry, or null
-  int mMenuEndsEdit = -1;         // the parameter whose gesture a menu ended, or -1
   unsigned mSwallowedReleases = 0;  // buttons whose press went to the entry, not to a control
 };

@@ -1,5 +1,7 @@
 #include "editor/x11/XErrorTrap.h"
 
+#include <dlfcn.h>
+
 #include <mutex>
 #include <vector>
 
@@ -16,7 +18,7 @@ struct Trapped {
 struct Registry {
   std::mutex lock;
   std::vector<Trapped> displays;
-  XErrorHandler replaced = nullptr;  // the host's handler while ours is installed
+  XErrorHandler previous = nullptr;  // the handler ours replaced: errors not ours go there
   bool installed = false;
 };
 
@@ -36,56 +38,48 @@ int OnXError(Display* display, XErrorEvent* error) {
       if (error->error_code == BadWindow || error->error_code == BadDrawable) t.log.lostResource = error->resourceid;
       return 0;
     }
-    forward = r.replaced;
+    forward = r.previous;
   }
   return forward ? forward(display, error) : 0;
+}
+
+// Once our handler is in Xlib's process-wide slot, the host or another
+// plug-in may save it as the handler it replaced and call it later, long
+// after our last editor closed: the library must then still be there. It is
+// marked never to be unloaded (the same library opened again with
+// RTLD_NODELETE), and the reference is kept.
+void StayLoaded() {
+  Dl_info info;
+  if (!dladdr(reinterpret_cast<void*>(&OnXError), &info) || !info.dli_fname) return;
+  dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 }  // namespace
 
 void TrapErrors(Display* display) {
   Registry& r = TheRegistry();
-  bool install = false;
-  {
-    std::lock_guard<std::mutex> guard(r.lock);
-    r.displays.push_back({display, XErrorLog()});
-    install = !r.installed;
-    r.installed = true;
-  }
-  // Xlib takes its own lock here; ours is not held, so an error reported
-  // meanwhile on another thread cannot wait on us while we wait on Xlib.
-  if (install) {
-    const XErrorHandler previous = XSetErrorHandler(OnXError);
-    std::lock_guard<std::mutex> guard(r.lock);
-    r.replaced = previous == OnXError ? nullptr : previous;
-  }
+  std::lock_guard<std::mutex> guard(r.lock);
+  r.displays.push_back({display, XErrorLog()});
+  if (r.installed) return;
+  // Installed once per process, under the registry's lock, and never taken
+  // out again: whoever saved it meanwhile may still call it, and an editor
+  // opening on one thread while another closes on a second can never leave
+  // Xlib's default handler (which ends the process) in the slot.
+  StayLoaded();
+  const XErrorHandler previous = XSetErrorHandler(OnXError);
+  r.previous = previous == OnXError ? nullptr : previous;
+  r.installed = true;
 }
 
 void UntrapErrors(Display* display) {
   Registry& r = TheRegistry();
-  XErrorHandler restore = nullptr;
-  bool uninstall = false;
-  {
-    std::lock_guard<std::mutex> guard(r.lock);
-    for (size_t i = 0; i < r.displays.size(); ++i) {
-      if (r.displays[i].display == display) {
-        r.displays.erase(r.displays.begin() + static_cast<std::ptrdiff_t>(i));
-        break;
-      }
-    }
-    if (r.installed && r.displays.empty()) {
-      uninstall = true;
-      restore = r.replaced;
-      r.installed = false;
+  std::lock_guard<std::mutex> guard(r.lock);
+  for (size_t i = 0; i < r.displays.size(); ++i) {
+    if (r.displays[i].display == display) {
+      r.displays.erase(r.displays.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
     }
   }
-  if (!uninstall) return;
-  // Null restores Xlib's default handler, which is what "replaced" was when
-  // the host had installed none.
-  const XErrorHandler current = XSetErrorHandler(restore);
-  if (current != OnXError) XSetErrorHandler(current);
-  std::lock_guard<std::mutex> guard(r.lock);
-  if (!r.installed) r.replaced = nullptr;
 }
 
 XErrorLog ErrorsOf(Display* display) {

@@ -1,7 +1,6 @@
 #include "framework/vst2/IEffectVST.h"
 
 #include <atomic>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include <limits>
 
 #include "common/CopyText.h"
+#include "common/NumberText.h"
 #include "framework/Trace.h"
 
 namespace {
@@ -51,58 +51,6 @@ VstInt32 SpeakerArrangementType(int nChannels) {
     case 2: return kSpeakerArrStereo;
     default: return kSpeakerArrUserDefined;
   }
-}
-
-// Reads a decimal number the way a user types it, independent of the host's
-// locale: leading white space, then the longest prefix of the form
-// [sign] digits [. digits] [e|E [sign] digits]; 0.0 when there is none.
-// Magnitudes beyond double's range give the largest double of that sign, and
-// ones below it give 0.
-double ParseDecimal(const char* text) {
-  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-  const char* p = text;
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = (*p++ == '-');
-
-  // The decimal magnitude of the number is the position of its first non-zero
-  // digit relative to the decimal point, plus the exponent: above 0 it is at least 1.
-  const char* start = p;
-  int nDigits = 0;
-  long magnitude = 0;
-  bool nonZero = false;
-  for (; isDigit(*p); ++p, ++nDigits) {
-    nonZero = nonZero || *p != '0';
-    if (nonZero) ++magnitude;
-  }
-  if (*p == '.') {
-    for (++p; isDigit(*p); ++p, ++nDigits) {
-      if (!nonZero && *p == '0') --magnitude;
-      nonZero = nonZero || *p != '0';
-    }
-  }
-  if (nDigits == 0) return 0.0;
-  const char* end = p;
-  if (*p == 'e' || *p == 'E') {
-    const char* q = p + 1;
-    bool negativeExponent = false;
-    if (*q == '+' || *q == '-') negativeExponent = (*q++ == '-');
-    if (isDigit(*q)) {
-      long exponent = 0;
-      for (; isDigit(*q); ++q) exponent = exponent < 100000 ? exponent * 10 + (*q - '0') : exponent;
-      magnitude += negativeExponent ? -exponent : exponent;
-      end = q;
-    }
-  }
-
-  double value = 0.0;
-  std::from_chars_result r = std::from_chars(start, end, value, std::chars_format::general);
-  if (r.ec == std::errc::result_out_of_range) {
-    value = magnitude > 0 ? std::numeric_limits<double>::max() : 0.0;
-  } else if (r.ec != std::errc()) {
-    value = 0.0;
-  }
-  return negative ? -value : value;
 }
 
 // Recovers the plug-in from the record the host passes; null for a record
@@ -197,7 +145,11 @@ IEffectVST::IEffectVST(audioMasterCallback hostCallback, const IEffectConfig& co
   SetBlockSize(kDefaultBlockSize);
 }
 
-IEffectVST::~IEffectVST() = default;
+// An editor still open (hosts may close a plug-in without effEditClose) is
+// closed while the adapter can still tell the host of a gesture it ends.
+IEffectVST::~IEffectVST() {
+  if (IEditor* editor = GetEditor()) editor->CloseWindow();
+}
 
 // ---- calls to the host -------------------------------------------------------------
 
@@ -422,10 +374,17 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     delete this;
     return 0;
   }
-  // The editor's idle runs without the instance lock, as a window's timer
-  // does: redrawing must not hold up the audio thread. Editing from it takes
-  // the lock where a value reaches the plug-in.
-  if (opcode == effEditIdle) return DoEditIdle();
+  // The editor's entries run without the instance lock, which every
+  // processing call takes: opening and closing a window cost round trips to
+  // the window system, and redrawing takes time, none of which may hold up
+  // the audio thread. The editor keeps its own state safe; editing from it
+  // takes the lock where a value reaches the plug-in.
+  switch (opcode) {
+    case effEditOpen: return DoEditOpen(ptr);
+    case effEditClose: return DoEditClose();
+    case effEditIdle: return DoEditIdle();
+    default: break;
+  }
 
   ILockGuard guard(mLock);
   switch (opcode) {
@@ -441,8 +400,6 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effSetBlockSize: return DoSetBlockSize(value);
     case effMainsChanged: return DoMainsChanged(value);
     case effEditGetRect: return DoEditGetRect(ptr);
-    case effEditOpen: return DoEditOpen(ptr);
-    case effEditClose: return DoEditClose();
     case effIdentify: return kEffectIdentify;
     case effGetChunk: return DoGetChunk(index != 0, ptr);
     case effSetChunk: return DoSetChunk(index != 0, value, ptr);
@@ -546,6 +503,7 @@ VstIntPtr IEffectVST::DoEditGetRect(void* ptr) {
 VstIntPtr IEffectVST::DoEditOpen(void* parentWindow) {
   IEditor* editor = GetEditor();
   if (!editor || !editor->OpenWindow(parentWindow)) return 0;
+  ILockGuard guard(mLock);
   OnEditorOpened();
   return 1;
 }
@@ -558,7 +516,10 @@ VstIntPtr IEffectVST::DoEditIdle() {
 VstIntPtr IEffectVST::DoEditClose() {
   IEditor* editor = GetEditor();
   if (!editor) return 0;
-  OnEditorClosed();
+  {
+    ILockGuard guard(mLock);
+    OnEditorClosed();
+  }
   editor->CloseWindow();
   return 1;
 }
@@ -607,7 +568,8 @@ VstIntPtr IEffectVST::DoSetChunk(bool oneProgram, VstIntPtr size, const void* da
     pos = UnserializePresets(&chunk, pos);
   } else {
     pos = LoadState(&chunk, pos);
-    ModifyCurrentPreset();
+    // A refused state leaves the preset as it was too.
+    if (pos >= 0) ModifyCurrentPreset();
   }
   if (pos < 0) return 0;
   RefreshParamControls();
@@ -652,7 +614,7 @@ VstIntPtr IEffectVST::DoString2Parameter(VstInt32 index, const char* text) {
   if (param->NDisplayTexts() > 0) {
     if (!param->MapDisplayText(text, &value)) return 0;
   } else {
-    value = ParseDecimal(text);
+    value = ParseNumber(text);
     if (param->ShowNegated()) value = -value;
   }
   if (IEditor* editor = GetEditor()) editor->ParamValueChanged(index, param->ToNormalized(value));

@@ -12,8 +12,11 @@
 //
 // Threads: the host calls the dispatcher and the parameter functions from its
 // user-interface thread and the processing functions from its audio thread.
-// Every entry holds the instance lock (mLock) for its whole duration; calls
-// back into the host are made with it held. Thread tags: framework/ThreadTags.h.
+// Every entry holds the instance lock (mLock) for its whole duration, except
+// effEditOpen, effEditClose and effEditIdle, which must not hold up the audio
+// thread with the window system's round trips (the editor guards its own
+// state); calls back into the host are made with it held. Thread tags:
+// framework/ThreadTags.h.
 class IEffectVST : public IEffectBase {
 public:
   // hostCallback may be null (plug-in tests): every host call then answers 0.

@@ -56,6 +56,7 @@ protected:
     graphics->AddControl(large);
     graphics->AddControl(small);
     fx.AttachEditor(graphics);
+    graphics->ApplyPendingValues();
     fx.calls.clear();
   }
 

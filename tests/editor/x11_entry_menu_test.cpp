@@ -76,6 +76,7 @@ public:
     g->AddControl(new BarKnob(this, IBounds(20, 40, 120, 140), 0));
     g->AddControl(new BarKnob(this, IBounds(160, 40, 260, 140), 1));
     AttachEditor(g);
+    static_cast<IGraphics*>(g)->ApplyPendingValues();
   }
 };
 

@@ -31,6 +31,7 @@ TEST(ValueText, NeverExceedsFifteenCharacters) {
   EXPECT_EQ(Text(-1e300).size(), 15u);
 }
 
+// The text reaches the editor's thread at its next refresh (ApplyHandedOver).
 TEST(ValueText, SameValueTwiceChangesTheTextAndMarksDirtyOnce) {
   IBitmapTextControl control;
   control.MarkDrawn();
@@ -38,19 +39,26 @@ TEST(ValueText, SameValueTwiceChangesTheTextAndMarksDirtyOnce) {
   EXPECT_STREQ(control.GetText(), "");
 
   ShowValueText(-9.99, &control);
+  EXPECT_STREQ(control.GetText(), "");  // not before the refresh
+  control.ApplyHandedOver();
   EXPECT_STREQ(control.GetText(), "-9.99 %");
   EXPECT_TRUE(control.NeedsDraw());
   control.MarkDrawn();
 
   ShowValueText(-9.99, &control);
+  control.ApplyHandedOver();
   EXPECT_STREQ(control.GetText(), "-9.99 %");
   EXPECT_FALSE(control.NeedsDraw());
 
   // A different value that prints the same changes nothing either.
   ShowValueText(-9.9900001, &control);
+  control.ApplyHandedOver();
   EXPECT_FALSE(control.NeedsDraw());
 
+  // Of two texts given before a refresh, the editor shows the later.
+  ShowValueText(50.0, &control);
   ShowValueText(100.0, &control);
+  control.ApplyHandedOver();
   EXPECT_STREQ(control.GetText(), "100 %");
   EXPECT_TRUE(control.NeedsDraw());
 }

@@ -72,6 +72,7 @@ protected:
     g->AddBackground(kBackId, "back.png");
     g->AddControl(new IKnobMultiControl(fx, 10, 10, 0, g->LoadImageStrip(kKnobId, "knob.png", 100)));
     fx->AttachEditor(g);
+    g->ApplyPendingValues();
     return g;
   }
 
