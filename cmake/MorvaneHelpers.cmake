@@ -1,4 +1,5 @@
-# morvane_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS label])
+# morvane_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS label]
+#                  [ENVIRONMENT VAR=value...])
 # LABELS takes one label: the discovered tests receive it through
 # gtest_discover_tests, whose generated script splits a list apart.
 # Builds one GoogleTest executable and registers its tests with CTest (in
@@ -11,7 +12,7 @@ endif()
 find_package(Threads REQUIRED)
 
 function(morvane_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -19,11 +20,11 @@ function(morvane_add_test)
     # Under an emulator (Wine, qemu) each start costs a lot more than a test:
     # the executable runs as one test.
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}")
   else()
     gtest_discover_tests(${T_NAME}
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-      PROPERTIES LABELS "${T_LABELS}"
+      PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}"
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

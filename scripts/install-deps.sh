@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev zlib1g-dev
   libsndfile1-dev
+  # Locale definitions: the tests make a German locale (',' as the decimal
+  # mark) with localedef.
+  locales
   libfreetype-dev libfontconfig-dev
   # The sans face the editor's system text falls back to where Verdana is absent.
   fonts-dejavu-core

@@ -21,16 +21,15 @@
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "editor/x11/IGraphicsX11.h"
 #include "plugin/Morvane.h"
+#include "tests/editor/ProcessMetrics.h"
 #include "tests/editor/X11TestSupport.h"
 #include "tests/vst2/RecordingHost.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer's count of the bytes in use (its allocator replaces malloc's).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 namespace {
 
+using process_metrics::HeapInUse;
+using process_metrics::OpenFiles;
 using x11_test::IdleFor;
 using x11_test::IdleUntil;
 using x11_test::XHost;
@@ -103,14 +102,6 @@ private:
   int mSaved;
 };
 
-int OpenFiles() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++count;
-    closedir(dir);
-  }
-  return count;
-}
 
 // Shared-memory segments mapped into this process.
 int SharedSegments() {
@@ -120,14 +111,6 @@ int SharedSegments() {
   return count;
 }
 
-size_t HeapInUse() {
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-#endif
-}
 
 class X11Editor : public testing::Test {
 protected:
