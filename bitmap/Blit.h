@@ -35,9 +35,9 @@ void BM_BlitRect(BM_IBitmap* dest, BM_IBitmap* src, int32_t destX, int32_t destY
 void BM_FillArea(BM_IBitmap* dest, int32_t x, int32_t y, int32_t width, int32_t height, BM_Color32 colour,
                  float weight, int32_t mode);
 
-// For tests and benchmarks: the loops both operations and the glyph drawing
-// of BM_CachedFont take. Every choice gives the same bytes. Which vector
-// width the fast loops use is limited with LimitCpuLevel
+// For tests and benchmarks: the loops both operations and the glyph
+// compositing of BM_CachedFont (GlyphBlit.h) take. Every choice gives the same
+// bytes. Which vector width the fast loops use is limited with LimitCpuLevel
 // (common/CpuFeatures.h).
 enum class BM_PixelPath {
   kFastest,    // the fast loops: specialised per mode, vectors where the processor has them (the default)

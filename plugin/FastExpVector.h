@@ -40,8 +40,8 @@ MORVANE_INLINE V Lookup(const VU& index) {
 
 #if defined(__x86_64__) || defined(__i386__)
 // Four lanes in one gather. Only code for processors with AVX2 handles
-// 256-bit vectors in registers, so only such code (and code for AVX-512)
-// reaches this.
+// 256-bit vectors in registers, so only such code (the AVX2 and AVX-512 VL
+// paths) reaches this.
 template <>
 MORVANE_INLINE V4d Lookup<V4d, V4u>(const V4u& index) {
   V4d out, mask;
@@ -51,14 +51,6 @@ MORVANE_INLINE V4d Lookup<V4d, V4u>(const V4u& index) {
       : [out] "=&x"(out), [mask] "=&x"(mask)
       : [table] "r"(kExp2Sixtyfourths), [index] "x"(index), "m"(kExp2Sixtyfourths));
   return out;
-}
-
-// Eight lanes as two gathers of four.
-template <>
-MORVANE_INLINE V8d Lookup<V8d, V8u>(const V8u& index) {
-  const V4d lo = Lookup<V4d, V4u>(__builtin_shufflevector(index, index, 0, 1, 2, 3));
-  const V4d hi = Lookup<V4d, V4u>(__builtin_shufflevector(index, index, 4, 5, 6, 7));
-  return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
 }
 #endif
 

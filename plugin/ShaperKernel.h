@@ -1,3 +1,4 @@
+// plugin/reference/ReferenceShaper.cpp is the readable version of this kernel.
 #pragma once
 #include <atomic>
 

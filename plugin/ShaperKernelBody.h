@@ -1,10 +1,9 @@
 #pragma once
 // The shaper's block processing (ShaperKernel.h) as templates over the vector
-// types it runs in, for the files that compile it once per instruction set:
-// the code paths of ShaperKernel.cpp, and the tests' AVX2 build of the
-// AVX-512 path's eight-lane code. Everything sits in an unnamed namespace and
-// is inlined into those functions, so each file's copy, compiled for its own
-// processor, stays its own. Include only from implementation files.
+// types it runs in, for ShaperKernel.cpp, which compiles it once per
+// instruction set. Everything sits in an unnamed namespace and is inlined into
+// those functions, so each copy, compiled for its own processor, stays its
+// own. Include only from implementation files.
 #include <cstring>
 #include <limits>
 

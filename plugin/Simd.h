@@ -17,9 +17,6 @@ typedef uint64_t V2u __attribute__((vector_size(16)));
 typedef double V4d __attribute__((vector_size(32)));
 typedef int64_t V4i __attribute__((vector_size(32)));
 typedef uint64_t V4u __attribute__((vector_size(32)));
-typedef double V8d __attribute__((vector_size(64)));
-typedef int64_t V8i __attribute__((vector_size(64)));
-typedef uint64_t V8u __attribute__((vector_size(64)));
 
 template <class V>
 MORVANE_INLINE V Splat(double v) {
@@ -46,14 +43,6 @@ template <class V>
 MORVANE_INLINE V Opaque(V v) {
   asm("" : "+x"(v));
   return v;
-}
-// Eight lanes as two halves of four: code for processors without 512-bit
-// registers holds them in two registers, and no register constraint takes
-// the whole vector there.
-MORVANE_INLINE V8d Opaque(V8d v) {
-  V4d lo = __builtin_shufflevector(v, v, 0, 1, 2, 3), hi = __builtin_shufflevector(v, v, 4, 5, 6, 7);
-  asm("" : "+x"(lo), "+x"(hi));
-  return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
 }
 
 }  // namespace dsp

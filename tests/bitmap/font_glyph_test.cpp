@@ -55,6 +55,12 @@ std::vector<std::string> Art(BM_CachedFont& font, char c, int w, int h) {
 
 using Rows = std::vector<std::string>;
 
+// Sets the fast loops again when it goes out of scope, also after a failed
+// assertion.
+struct FastLoopsAfterwards {
+  ~FastLoopsAfterwards() { BM_SetPixelPath(BM_PixelPath::kFastest); }
+};
+
 TEST(FontMasks, MonoShadowAndOutlineMarks) {
   auto make = [](uint32_t flags) {
     auto* s = new FakeGlyphSource(4);
@@ -133,9 +139,9 @@ TEST(FontMasks, VerticalPenRunsDownOrUp) {
   }
 }
 
-// The row loops: every style and mode over a glyph holding every coverage
-// value, at weights that take each branch, against the operator applied to
-// each pixel by hand.
+// The row loops, fast and reference: every style and mode over a glyph holding
+// every coverage value, at weights that take each branch, against the
+// operator applied to each pixel by hand.
 TEST(GlyphRowLoops, EachStyleAndModeMatchesItsOperator) {
   std::vector<uint8_t> ramp(256);
   for (int i = 0; i < 256; ++i) ramp[i] = static_cast<uint8_t>(i);
@@ -151,39 +157,46 @@ TEST(GlyphRowLoops, EachStyleAndModeMatchesItsOperator) {
     const std::vector<int> mask = ReadMask(f.font, 'g', 16, 16);
     f.font.SetForeColor(fore);
     f.font.SetEffectColor(effect);
-    for (int mode = BM_BLEND_COPY; mode <= BM_BLEND_HSVADJUST; ++mode) {
-      for (float weight : weights) {
-        BM_MemBitmap got(20, 20);
-        bmtest::FillRandom(got, rng);
-        BM_MemBitmap want(20, 20);
-        BM_BlitRect(&want, &got, 0, 0, nullptr, 1.0f, BM_BLEND_COPY);
-        // The source-alpha flag plays no part in glyph drawing.
-        f.font.SetCombineMode(mode | BM_BLEND_SOURCE_ALPHA, weight);
-        int32_t rect[4] = {2, 2, 20, 20};
-        f.font.DrawString(&got, "g", -1, rect, 0);
+    for (BM_PixelPath path : {BM_PixelPath::kFastest, BM_PixelPath::kReference}) {
+      // The mask above was read with the fast loops.
+      const FastLoopsAfterwards restore;
+      BM_SetPixelPath(path);
+      for (int mode = BM_BLEND_COPY; mode <= BM_BLEND_HSVADJUST; ++mode) {
+        for (float weight : weights) {
+          BM_MemBitmap got(20, 20);
+          bmtest::FillRandom(got, rng);
+          BM_MemBitmap want(20, 20);
+          BM_BlitRect(&want, &got, 0, 0, nullptr, 1.0f, BM_BLEND_COPY);
+          // The source-alpha flag plays no part in glyph drawing.
+          f.font.SetCombineMode(mode | BM_BLEND_SOURCE_ALPHA, weight);
+          int32_t rect[4] = {2, 2, 20, 20};
+          f.font.DrawString(&got, "g", -1, rect, 0);
 
-        const int W = bm::IntegerWeight(weight);
-        for (int y = 0; y < 16; ++y)
-          for (int x = 0; x < 16; ++x) {
-            const int c = mask[y * 16 + x];
-            BM_Color32& px = At(want, x + 2, y + 2);
-            if (c == 0) continue;
-            const BM_Color32 colour = style == kEffect && c != 255 ? effect : fore;
-            const int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
-            uint8_t* bytes = reinterpret_cast<uint8_t*>(&px);
-            if (style == kAntialiased) {
-              if (W == 0 || (mode == BM_BLEND_COPY && W < 0)) continue;
-              const int w = W == 256 ? c + 1 : std::min(bm::Div256(W * c), 256);
-              CombineByMode(mode, bytes, r, g, b, 255, w);
-            } else if (weight == 1.0f && mode == BM_BLEND_COPY) {
-              px = colour;
-            } else {
-              const int w = std::min(W, 256);
-              if (w == 0 || (mode == BM_BLEND_COPY && w < 0)) continue;
-              CombineByMode(mode, bytes, r, g, b, 255, w);
+          const int W = bm::IntegerWeight(weight);
+          for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+              const int c = mask[y * 16 + x];
+              BM_Color32& px = At(want, x + 2, y + 2);
+              if (c == 0) continue;
+              const BM_Color32 colour = style == kEffect && c != 255 ? effect : fore;
+              const int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+              uint8_t* bytes = reinterpret_cast<uint8_t*>(&px);
+              if (style == kAntialiased) {
+                if (W == 0 || (mode == BM_BLEND_COPY && W < 0)) continue;
+                const int w = W == 256 ? c + 1 : std::min(bm::Div256(W * c), 256);
+                CombineByMode(mode, bytes, r, g, b, 255, w);
+              } else if (weight == 1.0f && mode == BM_BLEND_COPY) {
+                px = colour;
+              } else {
+                const int w = std::min(W, 256);
+                if (w == 0 || (mode == BM_BLEND_COPY && w < 0)) continue;
+                CombineByMode(mode, bytes, r, g, b, 255, w);
+              }
             }
-          }
-        ASSERT_TRUE(bmtest::SamePixels(got, want)) << "style " << style << " mode " << mode << " weight " << weight;
+          ASSERT_TRUE(bmtest::SamePixels(got, want))
+              << (path == BM_PixelPath::kReference ? "reference" : "fast") << " loops, style " << style << " mode "
+              << mode << " weight " << weight;
+        }
       }
     }
   }

@@ -8,7 +8,6 @@
 #include "common/CpuFeatures.h"
 #include "plugin/FastExp.h"
 #include "plugin/FastExpVector.h"
-#include "tests/plugin/Avx512CodeOnAvx2.h"
 
 namespace {
 
@@ -65,19 +64,6 @@ TEST(FastExp, GenericAndWideRegisterCodeGiveTheSameBits) {
     ExpectSameBits(in, wide, generic, CodeName());
   }
   LimitCpuLevel(CpuLevel::kAvx512);
-}
-
-// The AVX-512 code's eight-lane logic, built for AVX2, where the processor
-// has AVX2 (with or without AVX-512).
-TEST(FastExp, Avx512CodeBuiltForAvx2GivesTheSameBits) {
-  if (!CpuHasAvx2()) GTEST_SKIP() << "the processor lacks AVX2";
-  const std::vector<double> in = WideRangeArguments();
-  std::vector<double> generic(in.size()), wide(in.size());
-  LimitCpuLevel(CpuLevel::kGeneric);
-  dsp::ExpArray(in.data(), generic.data(), static_cast<int>(in.size()));
-  LimitCpuLevel(CpuLevel::kAvx512);
-  dsp::testing::ExpArrayAvx512CodeOnAvx2(in.data(), wide.data(), static_cast<int>(in.size()));
-  ExpectSameBits(in, wide, generic, "AVX-512 code built for AVX2");
 }
 
 // Within +-700 the kernel's shortcut, which adds k to the exponent bits

@@ -12,7 +12,6 @@
 #include "common/CpuFeatures.h"
 #include "plugin/Morvane.h"
 #include "plugin/reference/ReferenceShaper.h"
-#include "tests/plugin/Avx512CodeOnAvx2.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -385,7 +384,8 @@ const char* CodeName() { return CpuHasAvx512() ? "AVX-512 code" : CpuHasAvx2() ?
 // Every code path the dispatcher can choose on this processor (generic, AVX2,
 // AVX-512) gives the generic code's bits, for block sizes that start, fill and
 // overrun the pipeline's pieces. Where the processor lacks AVX-512, the last
-// run takes the AVX2 code again; the next test covers the AVX-512 code's logic.
+// run takes the AVX2 code again (the AVX-512 path is the same code compiled
+// for AVX-512 VL).
 TEST(Blocks, GenericAndWideRegisterCodeGiveTheSameBits) {
   Stereo in = DrumSignal(7000, 13);
   in.l[100] = std::numeric_limits<double>::quiet_NaN();
@@ -503,13 +503,11 @@ private:
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// The AVX-512 code's logic (its exponentials four frames at a time), built for
-// AVX2, gives the generic code's bits over the blocks of the test above, in
-// both of the kernel's filter forms, and through a burst loud enough that the
-// gains leave the range of the exponential's shortcut (and overflow). Runs
-// wherever the processor has AVX2, with or without AVX-512.
-TEST(Blocks, Avx512CodeBuiltForAvx2GivesTheSameBits) {
-  if (!CpuHasAvx2()) GTEST_SKIP() << "the processor lacks AVX2";
+// Every code path gives the generic code's bits also through the kernel
+// itself, over the blocks of the test above, in both of the kernel's filter
+// forms, and through a burst loud enough that the gains leave the range of the
+// exponential's shortcut (and overflow).
+TEST(Blocks, WideRegisterCodeGivesTheSameBitsInBothFilterFormsAndPastTheShortcut) {
   Stereo in = DrumSignal(7000, 13);
   in.l[100] = std::numeric_limits<double>::quiet_NaN();
   for (size_t i = 6600; i < 6650; ++i) in.r[i] *= 300.0;
@@ -522,17 +520,22 @@ TEST(Blocks, Avx512CodeBuiltForAvx2GivesTheSameBits) {
         s.scHpf = 25.0;
         s.attackLink = 40.0;
         s.sustainLink = 70.0;
-        KernelInstance generic(s, mode), wide(s, mode);
+        KernelInstance generic(s, mode);
         LimitCpuLevel(CpuLevel::kGeneric);
         const Stereo want = generic.Run(dsp::ShapeBlock, in, block);
-        LimitCpuLevel(CpuLevel::kAvx512);
-        const Stereo got = wide.Run(dsp::testing::ShapeBlockAvx512CodeOnAvx2, in, block);
-        for (size_t i = 0; i < in.size(); ++i) {
-          ASSERT_TRUE(SameBits(got.l[i], want.l[i]) && SameBits(got.r[i], want.r[i]))
-              << "attack " << attack << " block " << block << " filter mode " << mode << " frame " << i << ": "
-              << got.l[i] << ", " << got.r[i] << " instead of " << want.l[i] << ", " << want.r[i];
+        for (CpuLevel level : {CpuLevel::kAvx2, CpuLevel::kAvx512}) {
+          KernelInstance wide(s, mode);
+          LimitCpuLevel(level);
+          const char* code = CodeName();
+          const Stereo got = wide.Run(dsp::ShapeBlock, in, block);
+          LimitCpuLevel(CpuLevel::kAvx512);
+          for (size_t i = 0; i < in.size(); ++i) {
+            ASSERT_TRUE(SameBits(got.l[i], want.l[i]) && SameBits(got.r[i], want.r[i]))
+                << code << ", attack " << attack << " block " << block << " filter mode " << mode << " frame " << i
+                << ": " << got.l[i] << ", " << got.r[i] << " instead of " << want.l[i] << ", " << want.r[i];
+          }
+          EXPECT_TRUE(SameBits(wide.Lamp(), generic.Lamp())) << code << ", attack " << attack << " block " << block;
         }
-        EXPECT_TRUE(SameBits(wide.Lamp(), generic.Lamp())) << "attack " << attack << " block " << block;
       }
     }
   }
