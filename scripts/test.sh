@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole suite: as released
 # (warnings are errors); cross-built for Windows x86-64 under Wine, with the
-# file checks of both DLLs; built for 32-bit x86 under qemu-i386; and under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero on any
-# failure.
+# file checks of both DLLs; built for 32-bit x86 under qemu-i386; under
+# AddressSanitizer and UndefinedBehaviorSanitizer; and under ThreadSanitizer.
+# Exits non-zero on any failure.
 #
 #   test.sh --quick   only the native release build and its suite: the inner
 #                     loop while working (CI runs the whole command).
@@ -48,5 +48,15 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
   LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 ctest --test-dir build/sanitize --output-on-failure -j"$jobs" -LE x11
 x11_ctest build/sanitize
+
+echo "== ThreadSanitizer build"
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+bash scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_WERROR=ON -DMORVANE_TSAN=ON \
+  -DMORVANE_BENCH=OFF
+# Any report fails the test that caused it.
+export TSAN_OPTIONS=halt_on_error=1:abort_on_error=1:second_deadlock_stack=1
+ctest --test-dir build/tsan --output-on-failure -j"$jobs" -LE x11
+x11_ctest build/tsan
+unset TSAN_OPTIONS
 
 echo "== all test runs passed"
