@@ -289,22 +289,31 @@ TEST(EffectBase, SingleBindingWidensAndNarrowsFromTheOffset) {
   EXPECT_EQ(ob[2], 3.0f);
 }
 
-TEST(EffectBase, DisconnectedInputReadsItsScratch) {
+// A disconnected input reads silence in both precisions, though its scratch
+// buffer still holds what the last single-precision block widened into it.
+TEST(EffectBase, DisconnectedInputReadsSilence) {
   TestEffect fx;
-  // A block while connected leaves the widened samples in the scratch buffer.
   float a[2] = {1, 2}, b[2] = {3, 4}, oa[2], ob[2];
   float* ins[2] = {a, b};
   float* outs[2] = {oa, ob};
+  float* onlyA[1] = {a};
   fx.ProcessHostSingle(ins, outs, 2, false);
   fx.SetInputConnected(1, false);
-  float* ins1[1] = {a};
-  fx.ProcessHostSingle(ins1, outs, 2, false);
+  fx.ProcessHostSingle(onlyA, outs, 2, false);
   EXPECT_EQ(oa[1], 2.0f);
-  EXPECT_EQ(ob[0], 3.0f);  // the last block widened into it
-  EXPECT_EQ(ob[1], 4.0f);
-  fx.SetBlockSize(512);  // zeros after a block-size change
-  fx.ProcessHostSingle(ins1, outs, 2, false);
   EXPECT_EQ(ob[0], 0.0f);
+  EXPECT_EQ(ob[1], 0.0f);
+
+  fx.SetInputConnected(1, true);
+  fx.ProcessHostSingle(ins, outs, 2, false);
+  fx.SetInputConnected(1, false);
+  double da[2] = {1, 2}, oda[2], odb[2] = {9, 9};
+  double* dins[1] = {da};
+  double* douts[2] = {oda, odb};
+  fx.ProcessHostDouble(dins, douts, 2);
+  EXPECT_EQ(oda[1], 2.0);
+  EXPECT_EQ(odb[0], 0.0);
+  EXPECT_EQ(odb[1], 0.0);
 }
 
 // Disconnecting a channel and changing the block size (which moves the
