@@ -533,6 +533,12 @@ void IGraphics::EndGesture() {
 }
 
 void IGraphics::EndMouseGesture() {
+  if (mDetached) {
+    // Being destroyed: the controls and the plug-in hear nothing more.
+    ReleaseCapture();
+    mGestureParam = -1;
+    return;
+  }
   if (mCapturedIndex >= 0) {
     OnMouseUp(mLastDragX, mLastDragY, IModifiers());
   } else {

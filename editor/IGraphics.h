@@ -243,7 +243,10 @@ protected:
   void ReleaseCapture();
   // The editor is being destroyed, by the plug-in base's destructor: closing
   // its window must not call into a plug-in that is already half gone.
-  void DetachPlugin() { mPlugin = nullptr; }
+  void DetachPlugin() {
+    mPlugin = nullptr;
+    mDetached = true;
+  }
   void BeginGesture(int paramIdx);
   void EndGesture();
   void DeleteControls();
@@ -270,6 +273,7 @@ protected:
   bool mTooltipsOn = false;
   int32_t mGestureParam = -1;        // the parameter whose begin-edit was sent
   bool mEndGestureAfterPress = false;
+  bool mDetached = false;            // being destroyed (DetachPlugin)
   IControl* mKeyFallback = nullptr;  // owned
   void* mModule = nullptr;           // the plug-in library's module handle
 
