@@ -212,6 +212,11 @@ void IGraphics::ParamValueChanged(int paramIdx, double normalizedValue) {
   mAnyPending.store(true, std::memory_order_release);
 }
 
+void IGraphics::SetHostScale(double scale) {
+  if (!(scale > 0.0 && scale <= 8.0)) return;
+  mHostScale = scale;
+}
+
 void IGraphics::ApplyPendingValues() {
   // A value handed over while this runs sets the marks again and is shown
   // next time.

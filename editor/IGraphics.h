@@ -142,6 +142,7 @@ public:
   // thread and returns at once; ApplyPendingValues shows it. An index
   // outside the parameters is ignored.
   void ParamValueChanged(int paramIdx, double normalizedValue) override;
+  void SetHostScale(double scale) override;
   // [ui] Shows what the host's threads handed over since the last call: each
   // parameter's latest value (ShowParamInEditor) and the controls' own
   // hand-offs (ApplyHandedOver). The redraw tick, the idle call and the
@@ -274,6 +275,7 @@ protected:
   int32_t mGestureParam = -1;        // the parameter whose begin-edit was sent
   bool mEndGestureAfterPress = false;
   bool mDetached = false;            // being destroyed (DetachPlugin)
+  double mHostScale = 0.0;           // the host's content scale; 0 until it gives one
   IControl* mKeyFallback = nullptr;  // owned
   void* mModule = nullptr;           // the plug-in library's module handle
 

@@ -25,9 +25,17 @@ public:
   // [ui] The host's regular idle call while the window is open: a window
   // without a timer of its own handles its events and redraws here.
   virtual void Idle() = 0;
-  // [any thread] The editor's size in pixels.
+  // [any thread] The size of the editor's window in pixels, at its scale.
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+  // [ui] The host's content scale (1.0 for 100 %), from the host's own
+  // message (a VST2 vendor request, LV2's ui:scaleFactor, VST3's content
+  // scale). Unless the user chose a size, the editor takes the nearest of its
+  // sizes; absurd values (not a number, 0 or less, beyond 8) are ignored. An
+  // open editor whose size changes asks the host first
+  // (IEffectBase::RequestEditorSize) and keeps its size when the host
+  // refuses.
+  virtual void SetHostScale(double scale) = 0;
   // [any thread, instance lock held] A parameter's normalised value (0..1)
   // changed: from the host, a preset, a state chunk or the editor itself.
   virtual void ParamValueChanged(int paramIdx, double normalizedValue) = 0;

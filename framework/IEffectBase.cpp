@@ -197,6 +197,8 @@ void IEffectBase::AttachEditor(IEditor* editor) {
   mEditor = editor;
 }
 
+bool IEffectBase::RequestEditorSize(int /*width*/, int /*height*/) { return false; }
+
 void IEffectBase::SetLatency(int samples) { mLatency = samples; }
 bool IEffectBase::SendSysExMessage(const ISysExMessage* /*msg*/) { return false; }
 

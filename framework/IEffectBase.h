@@ -112,6 +112,10 @@ public:
   virtual void UnusedHookSlot38();                                      // 38 empty; see below
   virtual void OnPresetsEdited();                                       // 39 empty
   virtual void SetBlockSize(int blockSize);                             // 40 [ui] caller holds the lock
+  // The editor asks the host to make its window width x height pixels (the
+  // editor changes its size); true when the host did. The base has no host
+  // to ask: false.
+  virtual bool RequestEditorSize(int width, int height);                // 41 [ui]
   // Slots 7, 16 and 38 hold no operation of this system: nothing calls them
   // and overriding them has no effect. They keep the operations after them in
   // their slots; removing one renumbers every later slot.

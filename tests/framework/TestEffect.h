@@ -39,6 +39,7 @@ public:
   void Idle() override { mLog->push_back({"Idle"}); }
   int Width() const override { return 578; }
   int Height() const override { return 299; }
+  void SetHostScale(double scale) override { mLog->push_back({"SetHostScale", -1, scale, true}); }
   void ParamValueChanged(int paramIdx, double normalizedValue) override {
     mLog->push_back({"ParamValueChanged", paramIdx, normalizedValue, true});
   }

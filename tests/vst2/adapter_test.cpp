@@ -51,6 +51,7 @@ public:
   }
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
+  void SetHostScale(double) override {}
   void* OpenWindow(void* parentWindow) override { return parentWindow; }
   void Idle() override {
     ++idleCount;
