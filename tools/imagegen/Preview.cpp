@@ -1,13 +1,13 @@
 #include "tools/imagegen/Preview.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "bitmap/Blit.h"
 #include "tools/imagegen/Artwork.h"
 #include "tools/imagegen/PixelFont.h"
-#include "tools/imagegen/PngWrite.h"
 
 namespace imagegen {
 
@@ -82,6 +82,12 @@ std::string WithSuffix(const std::string& file, const std::string& suffix) {
 
 }  // namespace
 
+bool WriteImage(BM_IBitmap& image, const std::string& path, const BM_PngEncoding& encoding) {
+  if (WritePngFile(&image, path.c_str(), encoding)) return true;
+  std::fprintf(stderr, "imagegen: cannot write %s\n", path.c_str());
+  return false;
+}
+
 bool WritePreviews(const EditorImages& im, const std::string& file) {
   const int count = sizeof(kStates) / sizeof(kStates[0]), gap = 8;
   BM_MemBitmap sheet(kEditorWidth, count * kEditorHeight + (count - 1) * gap);
@@ -102,8 +108,8 @@ bool WritePreviews(const EditorImages& im, const std::string& file) {
     line[n] = 0;
     DrawText(&chart, im.glyphs, {4, 0, 4 + 48 * kGlyphWidth, 0}, line, 4 + row * 12);
   }
-  return WritePng(sheet, file) && WritePng(*Enlarge(lit, 2), WithSuffix(file, "-2x")) &&
-         WritePng(*Enlarge(chart, 4), WithSuffix(file, "-font-4x"));
+  return WriteImage(sheet, file) && WriteImage(*Enlarge(lit, 2), WithSuffix(file, "-2x")) &&
+         WriteImage(*Enlarge(chart, 4), WithSuffix(file, "-font-4x"));
 }
 
 }  // namespace imagegen

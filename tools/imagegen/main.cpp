@@ -5,7 +5,6 @@
 
 #include "tools/imagegen/Artwork.h"
 #include "tools/imagegen/PixelFont.h"
-#include "tools/imagegen/PngWrite.h"
 #include "tools/imagegen/Preview.h"
 
 namespace {
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
                {lamp.get(), "redLight.png"},
                {glyphs.get(), "font-white.png"}};
   for (const auto& f : files)
-    if (!imagegen::WritePng(*f.image, out + "/" + f.name)) return 1;
+    if (!imagegen::WriteImage(*f.image, out + "/" + f.name)) return 1;
   if (!preview.empty() &&
       !imagegen::WritePreviews({background.get(), knob.get(), knobSmall.get(), lamp.get(), glyphs.get()}, preview))
     return 1;
