@@ -167,9 +167,10 @@ bool LoadTypefaces(const std::string& folder, Typefaces& faces) {
 }
 
 std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces, double scale) {
-  // Lengths of the drawing grow by the scale (L); edges that must stay on
-  // whole pixels, and the layout's rectangles, scale by the layout's rounding
-  // (E, R).
+  // Lengths of the drawing grow by the scale (L); coordinates that must stay
+  // on whole pixels, and the layout's rectangles, scale by the layout's
+  // rounding (E, R). The plates are centred on their scaled rectangles, so
+  // that they stay sharp where the 100 % centre falls between pixels.
   const float k = static_cast<float>(scale);
   const auto L = [k](float v) { return v * k; };
   const auto E = [scale](int v) { return static_cast<float>(layout::ScaledLength(v, scale)); };
@@ -195,7 +196,7 @@ std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces, double scal
   // Read-outs behind the value texts and the version.
   for (const Rect& text : kValueTexts) {
     const Rect r = R(text);
-    const Shape plate = RoundRect(r.CentreX() - L(38), r.top - E(3), r.CentreX() + L(38), r.top + E(13), L(4));
+    const Shape plate = RoundRect(r.CentreX() - L(38), E(text.top - 3), r.CentreX() + L(38), E(text.top + 13), L(4));
     c.Fill(Offset(plate, 0, E(1)), Hex(0xFFFFFF, 0.05f));
     c.Fill(plate, Hex(0x0B0C0E));
     c.InnerShadow(plate, Hex(0x000000, 0.8f), L(1.5f), 0, L(1.0f));
@@ -250,7 +251,8 @@ std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces, double scal
   // The version read-out.
   {
     const Rect r = R(kVersionText);
-    const Shape plate = RoundRect(r.CentreX() - L(30), r.top - E(3), r.CentreX() + L(30), r.top + E(13), L(4));
+    const Shape plate = RoundRect(r.CentreX() - L(30), E(kVersionText.top - 3), r.CentreX() + L(30),
+                                  E(kVersionText.top + 13), L(4));
     c.Fill(Offset(plate, 0, E(1)), Hex(0xFFFFFF, 0.05f));
     c.Fill(plate, Hex(0x0B0C0E));
     c.InnerShadow(plate, Hex(0x000000, 0.8f), L(1.5f), 0, L(1.0f));
