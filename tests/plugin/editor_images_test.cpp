@@ -56,8 +56,11 @@ TEST(EditorImages, DecodeAtTheirSizesWithTheFramesTheEditorExpects) {
 
     // The background is opaque everywhere: it is copied without blending.
     std::unique_ptr<BM_IBitmap> back = Load("back" + suffix);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) ASSERT_EQ(Alpha(*back, x, y), 255) << x << "," << y;
+    for (int y = 0; y < height; ++y) {
+      int x = 0;
+      while (x < width && Alpha(*back, x, y) == 255) ++x;
+      ASSERT_EQ(x, width) << "not opaque at " << x << "," << y;
+    }
 
     // The unlit lamp lets the background show; the lit one shows.
     std::unique_ptr<BM_IBitmap> lamp = Load("redLight" + suffix);

@@ -3,6 +3,7 @@
 // committed file, which the editor-image test checks for sizes and frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -32,11 +33,11 @@ TEST(ModuleImages, EachLoadsByItsIdAsTheCommittedFile) {
       ASSERT_EQ(carried->GetWidth(), committed->GetWidth()) << file;
       ASSERT_EQ(carried->GetHeight(), committed->GetHeight()) << file;
       for (int y = 0; y < committed->GetHeight(); ++y) {
-        for (int x = 0; x < committed->GetWidth(); ++x) {
-          ASSERT_EQ(carried->GetBits()[y * carried->GetRowSpan() + x],
-                    committed->GetBits()[y * committed->GetRowSpan() + x])
-              << file << " at " << x << "," << y;
-        }
+        const BM_Color32* want = committed->GetBits() + static_cast<size_t>(y) * committed->GetRowSpan();
+        const BM_Color32* got = carried->GetBits() + static_cast<size_t>(y) * carried->GetRowSpan();
+        const int width = committed->GetWidth();
+        const int x = static_cast<int>(std::mismatch(want, want + width, got).first - want);
+        ASSERT_EQ(x, width) << file << " differs at " << x << "," << y;
       }
     }
   }
