@@ -28,13 +28,16 @@ function(morvane_add_test)
   endif()
 endfunction()
 
-# morvane_add_dll_check(<target> IMAGE_IDS <file>)
+# morvane_add_dll_check(<target> [IMAGE_IDS <file>])
 # Registers the file check of a Windows plug-in DLL: machine type, the DLLs it
 # imports, the names it exports, its resources (a PNG for each id of the
-# "<id> <file name>" list in <file>) and its thread-local-storage callbacks
-# (tests/vst2/check_dll.cmake).
+# "<id> <file name>" list in <file>, by default plugin/resources/ImageIds.txt)
+# and its thread-local-storage callbacks (tests/vst2/check_dll.cmake).
 function(morvane_add_dll_check target)
   cmake_parse_arguments(C "" "IMAGE_IDS" "" ${ARGN})
+  if(NOT C_IMAGE_IDS)
+    set(C_IMAGE_IDS ${PROJECT_SOURCE_DIR}/plugin/resources/ImageIds.txt)
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(machine x86-64)
   else()

@@ -29,6 +29,6 @@ if(COMMAND morvane_add_vst2_module AND TARGET plugin)
     set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/Morvane.rc PROPERTIES OBJECT_DEPENDS "${_image_paths}")
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
       ${CMAKE_CURRENT_SOURCE_DIR}/resources/ImageIds.txt)
-    morvane_add_dll_check(Morvane IMAGE_IDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/ImageIds.txt)
+    morvane_add_dll_check(Morvane)
   endif()
 endif()
