@@ -7,4 +7,8 @@ namespace bm {
 // opened. The caller closes it with fclose.
 std::FILE* OpenFileForReading(const char* utf8Path);
 
+// Creates or empties the file at a UTF-8 path for binary writing; null when it
+// cannot be opened. The caller closes it with fclose.
+std::FILE* OpenFileForWriting(const char* utf8Path);
+
 }  // namespace bm

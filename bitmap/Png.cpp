@@ -12,9 +12,13 @@
 namespace {
 
 // Limits that keep a hostile file from making the decoder commit huge
-// amounts of memory: at most 16384 x 16384 pixels (1 GiB of bitmap) and
-// 8 MB for any ancillary chunk libpng keeps or decompresses.
-constexpr png_uint_32 kMaxImageSide = 16384;
+// amounts of memory: at most 16384 x 16384 pixels in all (1 GiB of bitmap),
+// at most 16384 wide and 262144 tall (image strips stack their frames one
+// above the other), and 8 MB for any ancillary chunk libpng keeps or
+// decompresses.
+constexpr png_uint_32 kMaxImageWidth = 16384;
+constexpr png_uint_32 kMaxImageHeight = 262144;
+constexpr uint64_t kMaxImagePixels = 16384ull * 16384;
 constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
 
 // The state of a decode from memory: the next unread byte and the count left.
@@ -62,7 +66,7 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
     return nullptr;
   }
 
-  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_user_limits(png, kMaxImageWidth, kMaxImageHeight);
   png_set_chunk_malloc_max(png, kMaxChunkBytes);
   if (reader)
     png_set_read_fn(png, reader, ReadPngMemory);
@@ -73,6 +77,7 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, &compression, &filter);
+  if (static_cast<uint64_t>(width) * height > kMaxImagePixels) png_error(png, "image too large");
 
   // Transformations to 8-bit alpha, red, green, blue, in this order.
   bool hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0;

@@ -6,8 +6,8 @@
 
 // PNG decoding. Whatever the file's colour type and bit depth, the result has
 // 8-bit straight (not premultiplied) alpha; images without alpha get 255.
-// Images wider or taller than 16384 pixels, corrupt or truncated data all give
-// null. Bitmaps returned new belong to the caller. [ui]
+// Images of more than 16384 x 16384 pixels, wider than 16384 or taller than
+// 262144 pixels, corrupt or truncated data all give null. Bitmaps returned new belong to the caller. [ui]
 
 // The resource of type "PNG" with the id's low 16 bits in module.
 BM_MemBitmap* LoadPngResource(BM_ModuleHandle module, int32_t resourceId);

@@ -93,4 +93,7 @@ function(morvane_embed_resources output)
     DEPENDS ${_images} "${_manifest}" "${E_IDS}" ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
     COMMENT "Embedding the images of ${E_DIRECTORY}"
     VERBATIM)
+  # Without it the compiler's debug information repeats every byte of the
+  # images as the arrays' values, doubling what they add to the library.
+  set_source_files_properties("${output}" PROPERTIES COMPILE_OPTIONS "-g0")
 endfunction()

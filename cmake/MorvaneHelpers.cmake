@@ -29,11 +29,16 @@ function(morvane_add_test)
   endif()
 endfunction()
 
-# morvane_add_dll_check(<target>)
+# morvane_add_dll_check(<target> [IMAGE_IDS <file>])
 # Registers the file check of a Windows plug-in DLL: machine type, the DLLs it
-# imports, the names it exports, its resources and its thread-local-storage
-# callbacks (tests/vst2/check_dll.cmake).
+# imports, the names it exports, its resources (a PNG for each id of the
+# "<id> <file name>" list in <file>, by default plugin/resources/ImageIds.txt)
+# and its thread-local-storage callbacks (tests/vst2/check_dll.cmake).
 function(morvane_add_dll_check target)
+  cmake_parse_arguments(C "" "IMAGE_IDS" "" ${ARGN})
+  if(NOT C_IMAGE_IDS)
+    set(C_IMAGE_IDS ${PROJECT_SOURCE_DIR}/plugin/resources/ImageIds.txt)
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(machine x86-64)
   else()
@@ -41,6 +46,6 @@ function(morvane_add_dll_check target)
   endif()
   add_test(NAME ${target}_dll_file
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:${target}> -DMACHINE=${machine} -DVERSION=${PROJECT_VERSION}
-            -P ${PROJECT_SOURCE_DIR}/tests/vst2/check_dll.cmake)
+            -DIMAGE_IDS=${C_IMAGE_IDS} -P ${PROJECT_SOURCE_DIR}/tests/vst2/check_dll.cmake)
   set_tests_properties(${target}_dll_file PROPERTIES LABELS vst2)
 endfunction()

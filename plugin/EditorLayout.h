@@ -5,13 +5,37 @@
 // around the same ones, so the two cannot drift apart. Plain data, for code
 // on either side. Rectangles are left, top, right, bottom, right and bottom
 // exclusive.
+//
+// For high-resolution screens the editor is drawn larger: every length and
+// every edge of the layout is multiplied by the scale and rounded by the one
+// rule of ScaledLength, so each rectangle, and the image drawn for it at that
+// scale, land on whole pixels.
 namespace layout {
 
 struct Rect {
   int left, top, right, bottom;
   constexpr float CentreX() const { return (left + right) * 0.5f; }
   constexpr float CentreY() const { return (top + bottom) * 0.5f; }
+  constexpr int Width() const { return right - left; }
+  constexpr int Height() const { return bottom - top; }
 };
+
+// The scales the editor's images are drawn for, in percent.
+constexpr int kScalePercents[3] = {100, 150, 200};
+
+// v at the scale, floor(v x scale + 0.5): halves round up, also below 0.
+constexpr int ScaledLength(int v, double scale) {
+  const double t = v * scale + 0.5;
+  const int whole = static_cast<int>(t);  // toward zero
+  return whole > t ? whole - 1 : whole;
+}
+
+// Each edge scaled by ScaledLength. A width that scales to a whole number of
+// pixels stays that width wherever the rectangle stands.
+constexpr Rect ScaledRect(const Rect& r, double scale) {
+  return {ScaledLength(r.left, scale), ScaledLength(r.top, scale), ScaledLength(r.right, scale),
+          ScaledLength(r.bottom, scale)};
+}
 
 constexpr int kEditorWidth = 578;
 constexpr int kEditorHeight = 299;

@@ -5,7 +5,8 @@
 # The images are committed; the build never makes them, so run this after
 # changing the generator and commit the result. The same generator and fonts
 # give the same bytes on every run. Review pictures go to
-# build/imagegen/preview.png, preview-2x.png and preview-font-4x.png.
+# build/imagegen/preview.png, preview-2x.png and preview-font-4x.png, and
+# preview@150*.png and preview@200*.png for the other scales.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

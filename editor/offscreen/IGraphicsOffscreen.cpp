@@ -1,10 +1,5 @@
 #include "editor/offscreen/IGraphicsOffscreen.h"
 
-#include <png.h>
-
-#include <cstdio>
-#include <vector>
-
 #include "bitmap/Blit.h"
 #include "editor/IControl.h"
 
@@ -70,44 +65,6 @@ bool IGraphicsOffscreen::Tick(IBounds* drawn) {
   if (dirty) Draw(area);
   if (drawn) *drawn = area;
   return dirty;
-}
-
-bool WritePngFile(BM_IBitmap* bitmap, const char* path) {
-  if (!bitmap || !path || !bitmap->GetBits() || bitmap->GetWidth() < 1 || bitmap->GetHeight() < 1) return false;
-  std::FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    std::fclose(file);
-    return false;
-  }
-  // Row pointers are prepared before libpng may jump back here, so nothing
-  // with a destructor is created after the setjmp.
-  const int32_t width = bitmap->GetWidth();
-  const int32_t height = bitmap->GetHeight();
-  std::vector<png_bytep> rows(static_cast<size_t>(height));
-  BM_Color32* bits = bitmap->GetBits();
-  for (int32_t y = 0; y < height; ++y) {
-    const int32_t memRow = bitmap->IsFlipped() ? height - 1 - y : y;
-    rows[static_cast<size_t>(y)] =
-        reinterpret_cast<png_bytep>(bits + static_cast<size_t>(memRow) * static_cast<size_t>(bitmap->GetRowSpan()));
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  png_set_bgr(png);  // pixels are blue, green, red, alpha in memory
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
 }
 
 uint64_t PixelChecksum(BM_IBitmap* bitmap) {

@@ -49,10 +49,6 @@ private:
   int mPlatformLoads = 0;
 };
 
-// Writes the bitmap as an 8-bit RGBA PNG file; false when the file cannot be
-// written or the bitmap is empty.
-bool WritePngFile(BM_IBitmap* bitmap, const char* path);
-
 // FNV-1a over the pixels' bytes (blue, green, red, alpha), row by row from
 // the top: a fingerprint of what a bitmap shows.
 uint64_t PixelChecksum(BM_IBitmap* bitmap);

@@ -194,6 +194,28 @@ TEST(PngDecode, RefusesImagesBeyondTheSizeLimit) {
   EXPECT_EQ(Pixel(*bitmap, 16383, 0), 0xFFFFFFFFu);
 }
 
+// Strips of frames are tall: the height may pass the width's limit as long as
+// the image holds no more than 16384 x 16384 pixels.
+TEST(PngDecode, TakesTallStripsWithinThePixelLimit) {
+  PngImage image;
+  image.width = 1;
+  image.height = 262144;
+  image.bitDepth = 1;
+  image.colourType = PNG_COLOR_TYPE_GRAY;
+  image.rows.assign(262144, std::vector<png_byte>(1, 0x80));
+  auto bitmap = Decode(bmtest::WritePng(image));
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(Pixel(*bitmap, 0, 262143), 0xFFFFFFFFu);
+  image.height = 262145;
+  image.rows.emplace_back(1, 0x80);
+  EXPECT_EQ(Decode(bmtest::WritePng(image)), nullptr);
+
+  image.width = 16384;
+  image.height = 16385;
+  image.rows.assign(16385, std::vector<png_byte>(2048, 0));
+  EXPECT_EQ(Decode(bmtest::WritePng(image)), nullptr);
+}
+
 // A scratch folder for files, removed with its files afterwards. Names are
 // UTF-8, as the loader takes them.
 class PngFiles : public testing::Test {

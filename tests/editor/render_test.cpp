@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bitmap/PngWrite.h"
 #include "editor/IControl.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bitmap/Bitmap.h"
+#include "bitmap/PngWrite.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "editor/x11/IGraphicsX11.h"
 #include "plugin/Morvane.h"

@@ -5,6 +5,7 @@
 // asked), for the Windows host to compare its window with.
 #include <cstdio>
 
+#include "bitmap/PngWrite.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
 #include "tests/host/HostRound.h"

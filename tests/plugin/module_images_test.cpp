@@ -3,6 +3,7 @@
 // committed file, which the editor-image test checks for sizes and frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -15,20 +16,28 @@ TEST(ModuleImages, EachLoadsByItsIdAsTheCommittedFile) {
   RegisterModuleImages();
   const struct {
     int id;
-    const char* file;
-  } images[] = {{105, "back.png"}, {101, "knob.png"}, {107, "knob_small.png"}, {102, "redLight.png"},
-                {108, "font-white.png"}};
-  for (const auto& image : images) {
-    std::unique_ptr<BM_IBitmap> file(LoadPngFile((std::string("plugin/resources/img/") + image.file).c_str()));
-    std::unique_ptr<BM_IBitmap> carried(LoadPngResource(nullptr, image.id));
-    ASSERT_NE(file, nullptr) << image.file;
-    ASSERT_NE(carried, nullptr) << image.file;
-    ASSERT_EQ(carried->GetWidth(), file->GetWidth()) << image.file;
-    ASSERT_EQ(carried->GetHeight(), file->GetHeight()) << image.file;
-    for (int y = 0; y < file->GetHeight(); ++y) {
-      for (int x = 0; x < file->GetWidth(); ++x) {
-        ASSERT_EQ(carried->GetBits()[y * carried->GetRowSpan() + x], file->GetBits()[y * file->GetRowSpan() + x])
-            << image.file << " at " << x << "," << y;
+    const char* name;
+  } images[] = {{105, "back"}, {101, "knob"}, {107, "knob_small"}, {102, "redLight"}, {108, "font-white"}};
+  // The images for 150 % and 200 % take ids 1000 and 2000 higher.
+  const struct {
+    int idOffset;
+    const char* suffix;
+  } scales[] = {{0, ".png"}, {1000, "@150.png"}, {2000, "@200.png"}};
+  for (const auto& scale : scales) {
+    for (const auto& image : images) {
+      const std::string file = image.name + std::string(scale.suffix);
+      std::unique_ptr<BM_IBitmap> committed(LoadPngFile(("plugin/resources/img/" + file).c_str()));
+      std::unique_ptr<BM_IBitmap> carried(LoadPngResource(nullptr, image.id + scale.idOffset));
+      ASSERT_NE(committed, nullptr) << file;
+      ASSERT_NE(carried, nullptr) << file;
+      ASSERT_EQ(carried->GetWidth(), committed->GetWidth()) << file;
+      ASSERT_EQ(carried->GetHeight(), committed->GetHeight()) << file;
+      for (int y = 0; y < committed->GetHeight(); ++y) {
+        const BM_Color32* want = committed->GetBits() + static_cast<size_t>(y) * committed->GetRowSpan();
+        const BM_Color32* got = carried->GetBits() + static_cast<size_t>(y) * carried->GetRowSpan();
+        const int width = committed->GetWidth();
+        const int x = static_cast<int>(std::mismatch(want, want + width, got).first - want);
+        ASSERT_EQ(x, width) << file << " differs at " << x << "," << y;
       }
     }
   }

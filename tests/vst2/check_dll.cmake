@@ -1,10 +1,12 @@
 # The file check of a Windows plug-in DLL, as a host's loader sees the file:
-#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c> -P check_dll.cmake
+#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c>
+#         -DIMAGE_IDS=<ImageIds.txt> -P check_dll.cmake
 # 1. the machine type is the one asked for;
 # 2. it imports only DLLs that every Windows has;
 # 3. it exports VSTPluginMain and main and nothing else;
-# 4. it carries the five editor images (type "PNG", each a PNG file) and a
-#    version resource naming Bexo, Morvane and the version;
+# 4. it carries the editor images of IMAGE_IDS (type "PNG", each a PNG file,
+#    by the ids the list gives) and a version resource naming Bexo, Morvane
+#    and the version;
 # 5. every thread-local-storage callback (the static runtime brings some,
 #    which the loader calls on every thread start and end of the host) points
 #    into the DLL's code, where the loader can call it.
@@ -161,8 +163,17 @@ foreach(line IN LISTS lines)
   endif()
 endforeach()
 list(SORT png_ids COMPARE NATURAL)
-if(NOT png_ids STREQUAL "101;102;105;107;108")
-  fail("PNG resources: ids '${png_ids}', expected 101, 102, 105, 107 and 108")
+file(STRINGS "${IMAGE_IDS}" id_lines REGEX "^[ \t]*[0-9]+[ \t]+[^ \t#]+")
+set(expected_ids "")
+foreach(line IN LISTS id_lines)
+  string(REGEX MATCH "^[ \t]*([0-9]+)" _ "${line}")
+  list(APPEND expected_ids ${CMAKE_MATCH_1})
+endforeach()
+list(SORT expected_ids COMPARE NATURAL)
+if(expected_ids STREQUAL "")
+  fail("no image ids in '${IMAGE_IDS}'")
+elseif(NOT png_ids STREQUAL expected_ids)
+  fail("PNG resources: ids '${png_ids}', expected '${expected_ids}' (${IMAGE_IDS})")
 endif()
 if(NOT version_found)
   fail("no version resource")

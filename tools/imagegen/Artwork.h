@@ -6,8 +6,11 @@
 #include "plugin/EditorLayout.h"
 #include "tools/imagegen/Text.h"
 
-// The five images of the Morvane editor, drawn from code.
+// The five images of the Morvane editor, drawn from code at any scale (1 for
+// 100 %): the same drawing over the scaled layout, so every scale is sharp.
 namespace imagegen {
+
+struct PixelFont;
 
 // The typefaces the labels are set in.
 struct Typefaces {
@@ -41,10 +44,11 @@ using layout::kVersionText;
 // its centre.
 float KnobAngle(int frame);
 
-std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces);
-std::unique_ptr<BM_MemBitmap> MakeLargeKnob();
-std::unique_ptr<BM_MemBitmap> MakeSmallKnob();
-std::unique_ptr<BM_MemBitmap> MakeLamp();
-std::unique_ptr<BM_MemBitmap> MakeGlyphStrip();
+std::unique_ptr<BM_MemBitmap> MakeBackground(const Typefaces& faces, double scale);
+std::unique_ptr<BM_MemBitmap> MakeLargeKnob(double scale);
+std::unique_ptr<BM_MemBitmap> MakeSmallKnob(double scale);
+std::unique_ptr<BM_MemBitmap> MakeLamp(double scale);
+// The font's glyphs side by side, one cell width each.
+std::unique_ptr<BM_MemBitmap> MakeGlyphStrip(const PixelFont& font);
 
 }  // namespace imagegen

@@ -1,12 +1,17 @@
 #include "tools/imagegen/PixelFont.h"
 
-#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "plugin/EditorLayout.h"
 
 namespace imagegen {
 
 namespace {
 
-// The glyphs of codes 32 to 126, each 11 rows of 5 pixels ('#' lit, '.' not)
+constexpr int kGlyphHeight = 11;
+
+// The 100 % glyphs of codes 32 to 126, each 11 rows of 5 pixels ('#' lit, '.' not)
 // in a 6-pixel cell whose sixth column stays clear as the letter gap. Capitals
 // and digits stand on rows 2 to 8, the x-height is rows 4 to 8 and descenders
 // reach rows 9 and 10.
@@ -119,21 +124,89 @@ const Glyph kGlyphs[] = {
 
 static_assert(sizeof(kGlyphs) / sizeof(kGlyphs[0]) == kGlyphCount, "one glyph for each code from 32 to 126");
 
-}  // namespace
-
-bool GlyphPixel(int code, int x, int y) {
-  if (code < kFirstGlyph || code >= kFirstGlyph + kGlyphCount || x < 0 || x >= 5 || y < 0 || y >= kGlyphHeight)
-    return false;
-  return kGlyphs[code - kFirstGlyph].rows[y][x] == '#';
+// The cell and frame sizes at percent, and the glyphs of the 100 % table or
+// of a text design; an empty glyphRows when the text is malformed.
+PixelFont Build(int percent, int inkWidth, const char* text) {
+  const double scale = percent / 100.0;
+  PixelFont font{percent, layout::ScaledLength(6, scale), layout::ScaledLength(12, scale),
+                 layout::ScaledLength(kGlyphHeight, scale), inkWidth, {}};
+  if (!text) {
+    for (const Glyph& g : kGlyphs)
+      for (const char* row : g.rows) font.glyphRows.emplace_back(row);
+    return font;
+  }
+  // A band is font.rows lines, each holding one row of every glyph of the
+  // band, separated by spaces.
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '|') lines.push_back(line);
+  if (lines.size() % font.rows != 0) return font;
+  std::vector<std::string> rows;
+  for (size_t band = 0; band < lines.size(); band += font.rows) {
+    std::vector<std::vector<std::string>> cells(font.rows);
+    for (int y = 0; y < font.rows; ++y) {
+      std::istringstream words(lines[band + y]);
+      for (std::string word; words >> word;) cells[y].push_back(word);
+      if (cells[y].size() != cells[0].size()) return font;
+    }
+    for (size_t k = 0; k < cells[0].size(); ++k)
+      for (int y = 0; y < font.rows; ++y) rows.push_back(cells[y][k]);
+  }
+  font.glyphRows = rows;
+  return font;
 }
 
-bool GlyphTableIsConsistent() {
-  for (int i = 0; i < kGlyphCount; ++i) {
-    if (kGlyphs[i].code != kFirstGlyph + i) return false;
-    for (const char* row : kGlyphs[i].rows)
-      if (std::strlen(row) != 5 || std::strspn(row, "#.") != 5) return false;
+std::string Problem(const PixelFont& font) {
+  std::ostringstream out;
+  if (font.glyphRows.size() != static_cast<size_t>(kGlyphCount) * font.rows) {
+    out << font.percent << " %: " << font.glyphRows.size() / font.rows << " glyphs in bands of " << font.rows
+        << " rows, not " << kGlyphCount;
+    return out.str();
   }
-  return true;
+  for (size_t i = 0; i < font.glyphRows.size(); ++i) {
+    const std::string& row = font.glyphRows[i];
+    if (row.size() != static_cast<size_t>(font.inkWidth) || row.find_first_not_of("#.") != std::string::npos) {
+      out << font.percent << " %: character " << kFirstGlyph + static_cast<int>(i) / font.rows << ", row "
+          << i % font.rows << ": \"" << row << "\" is not " << font.inkWidth << " of '#' and '.'";
+      return out.str();
+    }
+  }
+  return "";
+}
+
+struct Designs {
+  PixelFont fonts[3] = {Build(100, 5, nullptr), Build(150, 8, kGlyphs150), Build(200, 10, kGlyphs200)};
+};
+
+const Designs& AllDesigns() {
+  static const Designs designs;
+  return designs;
+}
+
+}  // namespace
+
+bool PixelFont::Lit(int code, int x, int y) const {
+  if (code < kFirstGlyph || code >= kFirstGlyph + kGlyphCount || x < 0 || x >= inkWidth || y < 0 || y >= rows)
+    return false;
+  const size_t row = static_cast<size_t>(code - kFirstGlyph) * rows + y;
+  return row < glyphRows.size() && static_cast<size_t>(x) < glyphRows[row].size() && glyphRows[row][x] == '#';
+}
+
+const PixelFont* PixelFontFor(int percent) {
+  for (const PixelFont& font : AllDesigns().fonts)
+    if (font.percent == percent) return Problem(font).empty() ? &font : nullptr;
+  return nullptr;
+}
+
+std::string CheckPixelFonts() {
+  for (int i = 0; i < kGlyphCount; ++i)
+    if (kGlyphs[i].code != kFirstGlyph + i) return "100 %: character " + std::to_string(kFirstGlyph + i) + " is out of order";
+  for (const PixelFont& font : AllDesigns().fonts) {
+    const std::string problem = Problem(font);
+    if (!problem.empty()) return problem;
+  }
+  return "";
 }
 
 }  // namespace imagegen

@@ -1,13 +1,14 @@
 #include "tools/imagegen/Preview.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "bitmap/Blit.h"
 #include "tools/imagegen/Artwork.h"
 #include "tools/imagegen/PixelFont.h"
-#include "tools/imagegen/PngWrite.h"
 
 namespace imagegen {
 
@@ -40,29 +41,34 @@ void BlitFrame(BM_IBitmap* dest, BM_IBitmap* strip, int frames, int frame, int x
   BM_BlitRect(dest, strip, x, y, src, 1.0f, BM_BLEND_SOURCE_ALPHA);
 }
 
-// The editor's bitmap text: centred in the area, 6 x 12 cells from the top.
-void DrawText(BM_IBitmap* dest, BM_IBitmap* glyphs, const Rect& area, const char* text, int top) {
-  const int n = static_cast<int>(std::strlen(text));
-  const int x0 = area.left + (area.right - n * kGlyphWidth - area.left) / 2;
+// The editor's bitmap text: centred in the area, in the font's cells from the top.
+void DrawText(BM_IBitmap* dest, BM_IBitmap* glyphs, const PixelFont& font, const Rect& area, const char* text,
+              int top) {
+  const int n = static_cast<int>(std::strlen(text)), w = font.cellWidth;
+  const int x0 = area.left + (area.right - n * w - area.left) / 2;
   for (int k = 0; k < n; ++k) {
     const int frame = static_cast<signed char>(text[k]) - 31;
-    const int sx = frame >= 2 ? kGlyphWidth * (frame - 1) : 0;
-    const int32_t src[4] = {sx, 0, sx + kGlyphWidth, 12};
-    BM_BlitRect(dest, glyphs, x0 + k * kGlyphWidth, top, src, 1.0f, BM_BLEND_SOURCE_ALPHA);
+    const int sx = frame >= 2 ? w * (frame - 1) : 0;
+    const int32_t src[4] = {sx, 0, sx + w, font.cellHeight};
+    BM_BlitRect(dest, glyphs, x0 + k * w, top, src, 1.0f, BM_BLEND_SOURCE_ALPHA);
   }
 }
 
 void DrawState(BM_IBitmap* dest, const EditorImages& im, const State& s, int top) {
+  const double scale = im.percent / 100.0;
+  const auto R = [scale](const Rect& r) { return layout::ScaledRect(r, scale); };
   BM_BlitRect(dest, im.background, 0, top, nullptr, 1.0f, BM_BLEND_COPY);
-  BlitFrame(dest, im.lamp, 2, s.lampLit ? 2 : 1, kLamp.left, kLamp.top + top);
+  BlitFrame(dest, im.lamp, 2, s.lampLit ? 2 : 1, R(kLamp).left, R(kLamp).top + top);
   for (int i = 0; i < 2; ++i)
-    BlitFrame(dest, im.largeKnob, kKnobFrames, FrameFor(s.values[i]), kLargeKnobs[i].left, kLargeKnobs[i].top + top);
+    BlitFrame(dest, im.largeKnob, kKnobFrames, FrameFor(s.values[i]), R(kLargeKnobs[i]).left,
+              R(kLargeKnobs[i]).top + top);
   for (int i = 0; i < 6; ++i)
-    BlitFrame(dest, im.smallKnob, kKnobFrames, FrameFor(s.values[i + 2]), kSmallKnobs[i].left,
-              kSmallKnobs[i].top + top);
-  DrawText(dest, im.glyphs, kValueTexts[0], s.attackText, kValueTexts[0].top + top);
-  DrawText(dest, im.glyphs, kValueTexts[1], s.sustainText, kValueTexts[1].top + top);
-  DrawText(dest, im.glyphs, kVersionText, "v1.0.1", kVersionText.top + top);
+    BlitFrame(dest, im.smallKnob, kKnobFrames, FrameFor(s.values[i + 2]), R(kSmallKnobs[i]).left,
+              R(kSmallKnobs[i]).top + top);
+  const Rect attack = R(kValueTexts[0]), sustain = R(kValueTexts[1]), version = R(kVersionText);
+  DrawText(dest, im.glyphs, *im.font, attack, s.attackText, attack.top + top);
+  DrawText(dest, im.glyphs, *im.font, sustain, s.sustainText, sustain.top + top);
+  DrawText(dest, im.glyphs, *im.font, version, "v1.0.1", version.top + top);
 }
 
 std::unique_ptr<BM_MemBitmap> Enlarge(BM_IBitmap& src, int factor) {
@@ -82,28 +88,37 @@ std::string WithSuffix(const std::string& file, const std::string& suffix) {
 
 }  // namespace
 
-bool WritePreviews(const EditorImages& im, const std::string& file) {
-  const int count = sizeof(kStates) / sizeof(kStates[0]), gap = 8;
-  BM_MemBitmap sheet(kEditorWidth, count * kEditorHeight + (count - 1) * gap);
-  BM_FillArea(&sheet, 0, 0, sheet.GetWidth(), sheet.GetHeight(), 0xFF000000u, 1.0f, BM_BLEND_COPY);
-  for (int i = 0; i < count; ++i) DrawState(&sheet, im, kStates[i], i * (kEditorHeight + gap));
+bool WriteImage(BM_IBitmap& image, const std::string& path, const BM_PngEncoding& encoding) {
+  if (WritePngFile(&image, path.c_str(), encoding)) return true;
+  std::fprintf(stderr, "imagegen: cannot write %s\n", path.c_str());
+  return false;
+}
 
-  BM_MemBitmap lit(kEditorWidth, kEditorHeight);
+bool WritePreviews(const EditorImages& im, const std::string& file) {
+  const int width = im.background->GetWidth(), height = im.background->GetHeight();
+  const int count = sizeof(kStates) / sizeof(kStates[0]), gap = 8;
+  BM_MemBitmap sheet(width, count * height + (count - 1) * gap);
+  BM_FillArea(&sheet, 0, 0, sheet.GetWidth(), sheet.GetHeight(), 0xFF000000u, 1.0f, BM_BLEND_COPY);
+  for (int i = 0; i < count; ++i) DrawState(&sheet, im, kStates[i], i * (height + gap));
+
+  BM_MemBitmap lit(width, height);
   DrawState(&lit, im, kStates[1], 0);
 
   // Every glyph at 1:1 over the panel colour, then enlarged: two rows of
   // 48 and 47 characters.
-  BM_MemBitmap chart(48 * kGlyphWidth + 8, 2 * 12 + 8);
+  const int cellWidth = im.font->cellWidth, cellHeight = im.font->cellHeight;
+  BM_MemBitmap chart(48 * cellWidth + 8, 2 * cellHeight + 8);
   BM_FillArea(&chart, 0, 0, chart.GetWidth(), chart.GetHeight(), 0xFF17191Cu, 1.0f, BM_BLEND_COPY);
   char line[49];
   for (int row = 0; row < 2; ++row) {
     int n = 0;
     for (int code = kFirstGlyph + row * 48; code < kFirstGlyph + kGlyphCount && n < 48; ++code) line[n++] = static_cast<char>(code);
     line[n] = 0;
-    DrawText(&chart, im.glyphs, {4, 0, 4 + 48 * kGlyphWidth, 0}, line, 4 + row * 12);
+    DrawText(&chart, im.glyphs, *im.font, {4, 0, 4 + 48 * cellWidth, 0}, line, 4 + row * cellHeight);
   }
-  return WritePng(sheet, file) && WritePng(*Enlarge(lit, 2), WithSuffix(file, "-2x")) &&
-         WritePng(*Enlarge(chart, 4), WithSuffix(file, "-font-4x"));
+  const std::string base = im.percent == 100 ? file : WithSuffix(file, "@" + std::to_string(im.percent));
+  return WriteImage(sheet, base) && WriteImage(*Enlarge(lit, 2), WithSuffix(base, "-2x")) &&
+         WriteImage(*Enlarge(chart, 4), WithSuffix(base, "-font-4x"));
 }
 
 }  // namespace imagegen

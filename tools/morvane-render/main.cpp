@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "bitmap/PngWrite.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
 
