@@ -164,6 +164,33 @@ BM_MemBitmap* LoadPngMemory(const void* data, int32_t length) {
   return static_cast<BM_MemBitmap*>(DecodePng(&reader, nullptr, nullptr, false));
 }
 
+bool ReadPngSize(const void* data, size_t length, int32_t* width, int32_t* height) {
+  // The signature (8 bytes), then the header chunk: its length (13), "IHDR",
+  // the width and the height, each 4 bytes, most significant first.
+  if (!data || length < 24 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return false;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  auto word = [bytes](int at) {
+    return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<uint32_t>(bytes[at + 2]) << 8 | static_cast<uint32_t>(bytes[at + 3]);
+  };
+  if (word(8) != 13 || std::memcmp(bytes + 12, "IHDR", 4) != 0) return false;
+  const uint32_t w = word(16), h = word(20);
+  if (w == 0 || h == 0 || w > kMaxImageWidth || h > kMaxImageHeight ||
+      static_cast<uint64_t>(w) * h > kMaxImagePixels) {
+    return false;
+  }
+  if (width) *width = static_cast<int32_t>(w);
+  if (height) *height = static_cast<int32_t>(h);
+  return true;
+}
+
+bool PngResourceSize(BM_ModuleHandle module, int32_t resourceId, int32_t* width, int32_t* height) {
+  const void* data = nullptr;
+  size_t size = 0;
+  if (!bm::FindModuleResource(module, resourceId, "PNG", &data, &size)) return false;
+  return ReadPngSize(data, size, width, height);
+}
+
 BM_MemBitmap* LoadPngResource(BM_ModuleHandle module, int32_t resourceId) {
   const void* data = nullptr;
   size_t size = 0;

@@ -12,6 +12,14 @@
 // The resource of type "PNG" with the id's low 16 bits in module.
 BM_MemBitmap* LoadPngResource(BM_ModuleHandle module, int32_t resourceId);
 
+// The width and height the header of a PNG held in memory declares, without
+// decoding the image (a few bytes are read): false for data that does not
+// start with the PNG signature and its header chunk, and for sizes the
+// decoder refuses.
+bool ReadPngSize(const void* data, size_t length, int32_t* width, int32_t* height);
+// The same for the resource of type "PNG" with this id in module.
+bool PngResourceSize(BM_ModuleHandle module, int32_t resourceId, int32_t* width, int32_t* height);
+
 // A PNG held in memory, signature included; null for fewer than 8 bytes or a
 // block that does not start with the PNG signature.
 BM_MemBitmap* LoadPngMemory(const void* data, int32_t length);

@@ -9,7 +9,9 @@
 #include "bitmap/Font.h"
 #include "bitmap/Png.h"
 #include "common/CopyText.h"
+#include "common/EditorScale.h"
 #include "common/NumberText.h"
+#include "editor/IEditorSettings.h"
 #include "editor/IControl.h"
 #include "editor/IControls.h"
 #include "editor/IMenu.h"
@@ -91,7 +93,6 @@ IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
   (void)kCachesReady;
   mPendingCount = plugin ? plugin->ParamCount() : 0;
   if (mPendingCount > 0) mPending.reset(new PendingValue[static_cast<size_t>(mPendingCount)]);
-  MakeDrawingBitmaps();
 }
 
 IGraphics::~IGraphics() {
@@ -116,28 +117,31 @@ void IGraphics::DeleteDrawingBitmaps() {
 }
 
 IBitmapRef IGraphics::LoadImageStrip(int resourceId, const char* name, int frames, bool framesHorizontal) {
-  BitmapCache& cache = Bitmaps();
-  BM_IBitmap* bitmap = nullptr;
-  {
-    ILockGuard guard(cache.lock);
-    for (const BitmapCache::Entry& e : cache.entries) {
-      if (e.id == resourceId) {
-        bitmap = e.bitmap;
-        break;
-      }
-    }
-    if (!bitmap) {
-      bitmap = LoadPlatformBitmap(resourceId, name);
-      if (bitmap) cache.entries.push_back({resourceId, bitmap});
-    }
-  }
   IBitmapRef ref;
-  ref.bitmap = bitmap;
-  ref.width = bitmap ? bitmap->GetWidth() : 0;
-  ref.height = bitmap ? bitmap->GetHeight() : 0;
+  ref.id = resourceId;
+  ref.name = name;
   ref.frames = frames < 1 ? 1 : frames;
   ref.framesHorizontal = framesHorizontal;
+  if (!PlatformImageSize(resourceId, name, &ref.width, &ref.height)) ref.width = ref.height = 0;
   return ref;
+}
+
+BM_IBitmap* IGraphics::CachedImage(int resourceId, const char* name) {
+  BitmapCache& cache = Bitmaps();
+  ILockGuard guard(cache.lock);
+  for (const BitmapCache::Entry& e : cache.entries) {
+    if (e.id == resourceId) return e.bitmap;
+  }
+  // Decoded on first use, once per process; a failed load is tried again
+  // next time.
+  BM_IBitmap* bitmap = LoadPlatformBitmap(resourceId, name);
+  if (bitmap) cache.entries.push_back({resourceId, bitmap});
+  return bitmap;
+}
+
+BM_IBitmap* IGraphics::ImageAtScale(const IBitmapRef& image) {
+  if (!image.Exists()) return nullptr;
+  return CachedImage(image.id + kScaledImageIdStep * mScaleIndex, image.name);
 }
 
 void IGraphics::AddBackground(int resourceId, const char* name) {
@@ -167,15 +171,24 @@ void IGraphics::SetKeyFallback(IControl* control) {
 
 void IGraphics::MakeDrawingBitmaps() {
   DeleteDrawingBitmaps();
-  mBackBuffer = new BM_SysBitmap(mWidth, mHeight);
+  mBackBuffer = new BM_SysBitmap(Width(), Height());
   mScratchBitmap = new BM_MemBitmap();
 }
 
 void IGraphics::PrepareDrawing() { MakeDrawingBitmaps(); }
 
+BM_SysBitmap* IGraphics::BackBuffer() {
+  if (!mBackBuffer) PrepareDrawing();
+  return mBackBuffer;
+}
+
 BM_IBitmap* IGraphics::LoadPlatformBitmap(int resourceId, const char* name) {
   if (!HasPngExtension(name)) return nullptr;
   return LoadPngResource(mModule, resourceId);
+}
+
+bool IGraphics::PlatformImageSize(int resourceId, const char* name, int32_t* width, int32_t* height) {
+  return HasPngExtension(name) && PngResourceSize(mModule, resourceId, width, height);
 }
 
 // ---- default slots ------------------------------------------------------------------------
@@ -189,6 +202,97 @@ void IGraphics::HideCursor() {}
 void IGraphics::RestoreCursor() {}
 void IGraphics::UnusedHookSlot27() {}
 void IGraphics::Idle() {}
+void IGraphics::ResizeWindowToScale() {}
+double IGraphics::PlatformScale() { return 0.0; }
+
+// ---- scale ----------------------------------------------------------------------------------
+
+IBounds IGraphics::ToPixels(const IBounds& r) const {
+  if (mScaleIndex == 0) return r;
+  const double s = Scale();
+  return IBounds(editor_scale::ScaledLength(r.left, s), editor_scale::ScaledLength(r.top, s),
+                 editor_scale::ScaledLength(r.right, s), editor_scale::ScaledLength(r.bottom, s));
+}
+
+int IGraphics::ToLayout(int pixel) const {
+  if (mScaleIndex == 0) return pixel;
+  return static_cast<int>(std::floor(pixel / Scale()));
+}
+
+void IGraphics::EnableScaling(bool on) {
+  mScalingEnabled = on;
+  if (!mZoomChoiceFixed) mZoomChoice = on ? ReadZoomChoice() : -1;
+  UpdateScale();
+}
+
+void IGraphics::FixZoomChoice(int index) {
+  if (index < -1 || index >= editor_scale::kCount) return;
+  mZoomChoiceFixed = true;
+  mZoomChoice = index;
+  UpdateScale();
+}
+
+int IGraphics::DesiredScaleIndex() const {
+  if (!mScalingEnabled) return 0;
+  if (mZoomChoice >= 0) return mZoomChoice;
+  if (mHostScale > 0.0) return editor_scale::NearestIndex(mHostScale);
+  if (mPlatformScale > 0.0) return editor_scale::NearestIndex(mPlatformScale);
+  return 0;
+}
+
+bool IGraphics::UpdateScale(bool opening) {
+  const int index = DesiredScaleIndex();
+  if (index == mScaleIndex) return true;
+  const double scale = editor_scale::kFactors[index];
+  const int width = editor_scale::ScaledLength(mWidth, scale);
+  const int height = editor_scale::ScaledLength(mHeight, scale);
+  // An open window, or one the host has just made for it, needs the host's
+  // consent: its window holds ours. One that cannot resize keeps the editor
+  // at its size.
+  if ((opening || NativeWindow()) && (!mPlugin || !mPlugin->RequestEditorSize(width, height))) return false;
+  EndMouseGesture();
+  mScaleIndex = index;
+  DeleteDrawingBitmaps();
+  for (IControl* control : mControls) control->MarkDirty(false);
+  if (NativeWindow()) ResizeWindowToScale();
+  if (mPlugin) mPlugin->ResizeEditor(Width(), Height());
+  return true;
+}
+
+void IGraphics::ChooseScaleForOpening() {
+  if (!mScalingEnabled) return;
+  // A choice made in another instance meanwhile applies from this opening.
+  if (!mZoomChoiceFixed) mZoomChoice = ReadZoomChoice();
+  mPlatformScale = PlatformScale();
+  UpdateScale(true);
+}
+
+int IGraphics::ReadZoomChoice() const {
+  if (!mPlugin) return -1;
+  const int percent = ReadZoomSetting(mPlugin->GetMakerName(), mPlugin->GetEffectName());
+  return editor_scale::IndexOfPercent(percent);
+}
+
+void IGraphics::ChooseZoom(int index) {
+  if (index < -1 || index >= editor_scale::kCount) return;
+  mZoomChoice = index;
+  if (mPlugin) {
+    WriteZoomSetting(mPlugin->GetMakerName(), mPlugin->GetEffectName(),
+                     index < 0 ? 0 : editor_scale::kPercents[index]);
+  }
+  UpdateScale();
+}
+
+void IGraphics::ShowZoomMenu(int x, int y) {
+  static const char* const kLabels[editor_scale::kCount] = {"100 %", "150 %", "200 %"};
+  IMenu* zoom = new IMenu;
+  zoom->AddItem("Automatic", mZoomChoice < 0 ? IMenuItem::kChecked : 0);
+  for (int i = 0; i < editor_scale::kCount; ++i) zoom->AddItem(kLabels[i], mZoomChoice == i ? IMenuItem::kChecked : 0);
+  IMenu menu;
+  menu.AddItem(new IMenuItem("Zoom", 0, zoom));
+  IMenu* chosen = ShowPopupMenu(&menu, IBounds(x, y, x, y));
+  if (chosen == zoom) ChooseZoom(zoom->chosenIndex - 1);
+}
 
 void IGraphics::Resize(int width, int height) {
   EndMouseGesture();
@@ -215,6 +319,7 @@ void IGraphics::ParamValueChanged(int paramIdx, double normalizedValue) {
 void IGraphics::SetHostScale(double scale) {
   if (!(scale > 0.0 && scale <= 8.0)) return;
   mHostScale = scale;
+  UpdateScale();
 }
 
 void IGraphics::ApplyPendingValues() {
@@ -297,7 +402,7 @@ bool IGraphics::CollectDirtyArea(IBounds* area) const {
   bool dirty = false;
   for (const IControl* control : mControls) {
     if (control->NeedsDraw()) {
-      *area = Union(*area, control->GetBounds());
+      *area = Union(*area, ToPixels(control->GetBounds()));
       dirty = true;
     }
   }
@@ -307,14 +412,15 @@ bool IGraphics::CollectDirtyArea(IBounds* area) const {
 bool IGraphics::Draw(const IBounds& area) {
   if (mControls.empty()) return true;
   const int n = ControlCount();
+  if (!BackBuffer()) return false;
   if (mStrictRedraw) {
     mDrawArea = area;
     for (IControl* control : mControls) {
-      if (!control->IsHidden() && Intersects(area, control->GetBounds())) control->Draw(this);
+      if (!control->IsHidden() && Intersects(area, ToPixels(control->GetBounds()))) control->Draw(this);
     }
     for (IControl* control : mControls) control->MarkDrawn();
   } else if (mControls[0]->NeedsDraw()) {
-    mDrawArea = mControls[0]->GetBounds();
+    mDrawArea = ToPixels(mControls[0]->GetBounds());
     for (int i = 0; i < n; ++i) {
       IControl* control = mControls[static_cast<size_t>(i)];
       if (i > 0 && control->IsHidden()) continue;
@@ -325,11 +431,11 @@ bool IGraphics::Draw(const IBounds& area) {
     for (int i = 1; i < n; ++i) {
       IControl* dirty = mControls[static_cast<size_t>(i)];
       if (!dirty->NeedsDraw()) continue;
-      mDrawArea = dirty->GetBounds();
+      mDrawArea = ToPixels(dirty->GetBounds());
       for (int j = 0; j < n; ++j) {
         IControl* control = mControls[static_cast<size_t>(j)];
         if (control->IsHidden()) continue;
-        if (j == i || (!control->GetBounds().Empty() && Intersects(control->GetBounds(), mDrawArea))) {
+        if (j == i || (!control->GetBounds().Empty() && Intersects(ToPixels(control->GetBounds()), mDrawArea))) {
           control->Draw(this);
         }
       }
@@ -340,35 +446,47 @@ bool IGraphics::Draw(const IBounds& area) {
 }
 
 bool IGraphics::BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend) {
-  if (!image.bitmap) return true;
+  if (mScaleIndex == 0) return BlitPixels(ImageAtScale(image), dest, srcX, srcY, blend);
+  const double s = Scale();
+  return BlitPixels(ImageAtScale(image), ToPixels(dest), editor_scale::ScaledLength(srcX, s),
+                    editor_scale::ScaledLength(srcY, s), blend);
+}
+
+bool IGraphics::BlitPixels(BM_IBitmap* bitmap, const IBounds& dest, int srcX, int srcY, const IBlend* blend) {
+  if (!bitmap || !mBackBuffer) return true;
   const IBounds clip = Intersection(dest, mDrawArea);
   const int32_t src[4] = {srcX + clip.left - dest.left, srcY + clip.top - dest.top, srcX + clip.right - dest.left,
                           srcY + clip.bottom - dest.top};
   const IBlend weight = blend ? *blend : DefaultBlend();
-  BM_BlitRect(mBackBuffer, image.bitmap, clip.left, clip.top, src, weight.weight, BlendMode(blend));
+  BM_BlitRect(mBackBuffer, bitmap, clip.left, clip.top, src, weight.weight, BlendMode(blend));
   return true;
 }
 
 namespace {
 
-// Where frame (1-based) of the image starts.
-void FramePosition(const IBitmapRef& image, int frame, int* srcX, int* srcY) {
+// Where frame (1-based) of a strip of the given size and frame count starts.
+void FramePosition(int32_t width, int32_t height, int frames, bool framesHorizontal, int frame, int* srcX,
+                   int* srcY) {
   *srcX = 0;
   *srcY = 0;
-  if (image.frames < 2 || frame < 2) return;
-  if (image.framesHorizontal) {
-    *srcX = static_cast<int>(static_cast<double>(image.width) * (frame - 1) / image.frames + 0.5);
+  if (frames < 2 || frame < 2) return;
+  if (framesHorizontal) {
+    *srcX = static_cast<int>(static_cast<double>(width) * (frame - 1) / frames + 0.5);
   } else {
-    *srcY = static_cast<int>(static_cast<double>(image.height) * (frame - 1) / image.frames + 0.5);
+    *srcY = static_cast<int>(static_cast<double>(height) * (frame - 1) / frames + 0.5);
   }
 }
 
 }  // namespace
 
+// Frames are found in the image drawn for the scale, whose strip the frames
+// divide as the 100 % one's.
 bool IGraphics::BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend) {
+  BM_IBitmap* bitmap = ImageAtScale(image);
+  if (!bitmap) return true;
   int srcX, srcY;
-  FramePosition(image, frame, &srcX, &srcY);
-  return BlitImage(image, dest, srcX, srcY, blend);
+  FramePosition(bitmap->GetWidth(), bitmap->GetHeight(), image.frames, image.framesHorizontal, frame, &srcX, &srcY);
+  return BlitPixels(bitmap, ToPixels(dest), srcX, srcY, blend);
 }
 
 void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const ITextStyle& style,
@@ -407,6 +525,8 @@ void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const
   if (fitting < 1) fitting = 1;
   if (lines > fitting) lines = fitting;
 
+  BM_IBitmap* glyphs = ImageAtScale(font);
+  if (!glyphs) return;
   const char* next = text;
   for (int64_t line = 0; line < lines; ++line, y += h) {
     for (int64_t k = 0; k < perLine; ++k) {
@@ -418,10 +538,11 @@ void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const
       const int frame = c - 31;  // space is frame 1; codes below 32 and above 127 show it too
       if (frame > font.frames) continue;  // beyond the strip: nothing to show
       int srcX, srcY;
-      FramePosition(font, frame, &srcX, &srcY);
+      FramePosition(glyphs->GetWidth(), glyphs->GetHeight(), font.frames, font.framesHorizontal, frame, &srcX,
+                    &srcY);
       const IBounds cell(static_cast<int32_t>(left), static_cast<int32_t>(y), static_cast<int32_t>(left + w),
                          static_cast<int32_t>(y + h));
-      BlitImage(font, cell, srcX, srcY, blend);
+      BlitPixels(glyphs, ToPixels(cell), srcX, srcY, blend);
     }
   }
 }
@@ -545,13 +666,15 @@ void IGraphics::EndMouseGesture() {
     return;
   }
   if (mCapturedIndex >= 0) {
-    OnMouseUp(mLastDragX, mLastDragY, IModifiers());
+    ReleaseGesture(mLastDragX, mLastDragY, IModifiers());
   } else {
     EndGesture();
   }
 }
 
 void IGraphics::OnMouseDown(int x, int y, const IModifiers& mods) {
+  x = ToLayout(x);
+  y = ToLayout(y);
   ReleaseCapture();
   // A gesture still under way ends before another can begin.
   EndGesture();
@@ -568,12 +691,20 @@ void IGraphics::OnMouseDown(int x, int y, const IModifiers& mods) {
     mPlugin->ShowHostParamMenu(paramIdx, x, y);
     return;
   }
+  // A right click on the background offers the editor's sizes.
+  if (index == 0 && mods.right && mScalingEnabled) {
+    ReleaseCapture();
+    ShowZoomMenu(x, y);
+    return;
+  }
   BeginGesture(paramIdx);
   control->OnMouseDown(x, y, mods);
   if (mEndGestureAfterPress) EndGesture();
 }
 
-void IGraphics::OnMouseUp(int x, int y, const IModifiers& mods) {
+void IGraphics::OnMouseUp(int x, int y, const IModifiers& mods) { ReleaseGesture(ToLayout(x), ToLayout(y), mods); }
+
+void IGraphics::ReleaseGesture(int x, int y, const IModifiers& mods) {
   const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y);
   ReleaseCapture();
   if (IControl* control = GetControl(index)) control->OnMouseUp(x, y, mods);
@@ -581,6 +712,8 @@ void IGraphics::OnMouseUp(int x, int y, const IModifiers& mods) {
 }
 
 bool IGraphics::OnDoubleClick(int x, int y, const IModifiers& mods) {
+  x = ToLayout(x);
+  y = ToLayout(y);
   ReleaseCapture();
   EndGesture();
   const int index = FindControl(x, y);
@@ -602,12 +735,16 @@ bool IGraphics::OnDoubleClick(int x, int y, const IModifiers& mods) {
 }
 
 void IGraphics::OnMouseWheel(int x, int y, const IModifiers& mods, int steps) {
+  x = ToLayout(x);
+  y = ToLayout(y);
   IControl* control = GetControl(mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y));
   if (control) control->OnMouseWheel(x, y, mods, steps);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, const IModifiers& mods) {
   if (!mTrackHover) return false;
+  x = ToLayout(x);
+  y = ToLayout(y);
   const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y, true);
   IControl* control = GetControl(index);
   if (!control) return true;
@@ -627,6 +764,8 @@ void IGraphics::OnMouseOut() {
 }
 
 bool IGraphics::OnKeyDown(int x, int y, int key) {
+  x = ToLayout(x);
+  y = ToLayout(y);
   const int index = mCapturedIndex >= 0 ? mCapturedIndex : FindControl(x, y);
   IControl* control = GetControl(index);
   if (!control || index == 0) return mKeyFallback ? mKeyFallback->OnKeyDown(x, y, key) : false;
@@ -634,6 +773,8 @@ bool IGraphics::OnKeyDown(int x, int y, int key) {
 }
 
 bool IGraphics::OnMouseDrag(int x, int y, const IModifiers& mods) {
+  x = ToLayout(x);
+  y = ToLayout(y);
   IControl* control = GetControl(mCapturedIndex);
   if (!control || (x == mLastDragX && y == mLastDragY)) return false;
   const int dX = x - mLastDragX;

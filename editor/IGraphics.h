@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/EditorScale.h"
 #include "editor/IGraphicsTypes.h"
 #include "framework/IEditor.h"
 
@@ -34,9 +35,14 @@ struct IMenu;
 
 class IGraphics : public IEditor {
 public:
-  // The control list starts empty; the drawing bitmaps of the editor's size
-  // are made at once.
+  // The control list starts empty. width x height is the layout's size in
+  // editor pixels at 100 %: controls are placed and hit in these units at
+  // every scale. Nothing is drawn or decoded until the editor is shown.
   IGraphics(IEffectBase* plugin, int width, int height, int frameRate);
+
+  // The images for 150 % and 200 % have the resource id of the 100 % image
+  // plus this step times the scale's index (1 and 2).
+  static constexpr int kScaledImageIdStep = 1000;
 
   // ---- virtual operations, in slot order (after the editor interface's) -------
   // Shows the area of the back buffer on the screen. [platform]
@@ -106,12 +112,22 @@ public:
   // into the first auxiliary binding naming it, in control order.
   // [any thread, instance lock held]
   virtual void ApplyParamToControls(int paramIdx, double normalizedValue);                  // 30
-  // Makes the back buffer (the editor's size) and the scratch bitmap anew.
+  // Makes the back buffer (the window's size at the current scale) and the
+  // scratch bitmap anew.
   virtual void PrepareDrawing();                                                            // 31
   // The host's regular idle call for the open editor (effEditIdle). A window
   // that has no timer of its own handles its events and redraws here; one
   // with a timer ignores it. Empty by default. [ui]
   void Idle() override;                                                                     // 32
+  // The scale changed while the window is open: the window takes the new
+  // Width() x Height(). Nothing by default. [platform]
+  virtual void ResizeWindowToScale();                                                       // 33
+  // The scale the screen asks for where the editor is opened (its DPI / 96),
+  // or 0 when the platform cannot tell. Asked at each opening. [platform]
+  virtual double PlatformScale();                                                           // 34
+  // The size of the image with this resource id without decoding it (the PNG
+  // resource's header, like LoadPlatformBitmap); false when there is none.
+  virtual bool PlatformImageSize(int resourceId, const char* name, int32_t* width, int32_t* height);  // 35
   // Slots 17, 19, 20 and 27 hold no operation of this system: nothing calls
   // them and overriding them has no effect. They keep the operations after
   // them in their slots; removing one renumbers every later slot.
@@ -123,10 +139,10 @@ public:
   void SetModule(void* module) { mModule = module; }
   void* GetModule() const { return mModule; }
 
-  // The image with this resource id from the process-wide bitmap cache; on a
-  // miss it is loaded with LoadPlatformBitmap and cached when that succeeds
-  // (a failed load is tried again next time). The result carries the image's
-  // size and the given frame layout; its bitmap is null when loading failed.
+  // The image with this resource id and the given frame layout, its size read
+  // from its header (PlatformImageSize): nothing is decoded until it is drawn,
+  // and then only at the scale drawn. An image that cannot be found has no
+  // size (IBitmapRef::Exists) and draws nothing.
   IBitmapRef LoadImageStrip(int resourceId, const char* name, int frames = 1, bool framesHorizontal = false);
   // Loads the image and inserts a background control (plain copy) of its size
   // at index 0, under every other control.
@@ -135,9 +151,36 @@ public:
   // ignored); returns its index, or -1.
   int AddControl(IControl* control);
 
+  // ---- scale ----------------------------------------------------------------------
+  // Turns on the sizes 150 % and 200 % (their images must exist, see
+  // kScaledImageIdStep); off, the editor stays at 100 %. The size is, in
+  // order: the user's own choice (the zoom menu, a right click on the
+  // background; remembered per user in a settings file, IEditorSettings.h),
+  // the host's scale (SetHostScale), the screen's (PlatformScale), else
+  // 100 %; each snapped to the nearest size.
+  void EnableScaling(bool on);
+  bool ScalingEnabled() const { return mScalingEnabled; }
+  double Scale() const { return editor_scale::kFactors[mScaleIndex]; }
+  int ScaleIndex() const { return mScaleIndex; }
+  // The user's choice: -1 automatic, else the scale's index.
+  int ZoomChoice() const { return mZoomChoice; }
+  // [ui] The user chose a size (-1 automatic): remembered, and applied.
+  void ChooseZoom(int index);
+  // A size chosen for this editor alone (tools and tests): applied, neither
+  // written to nor read from the user's settings from then on.
+  void FixZoomChoice(int index);
+  // The layout's size at 100 %.
+  int LayoutWidth() const { return mWidth; }
+  int LayoutHeight() const { return mHeight; }
+  // A rectangle of the layout in the window's pixels, each edge by the one
+  // rounding rule; and a window pixel back in the layout, floor(pixel / scale).
+  IBounds ToPixels(const IBounds& layout) const;
+  int ToLayout(int pixel) const;
+
   // ---- the editor interface --------------------------------------------------------
-  int Width() const override { return mWidth; }
-  int Height() const override { return mHeight; }
+  // The window's size at the current scale.
+  int Width() const override { return editor_scale::ScaledLength(mWidth, Scale()); }
+  int Height() const override { return editor_scale::ScaledLength(mHeight, Scale()); }
   // [any thread, instance lock held] Records the value for the editor's
   // thread and returns at once; ApplyPendingValues shows it. An index
   // outside the parameters is ignored.
@@ -156,7 +199,8 @@ public:
   int ControlCount() const { return static_cast<int>(mControls.size()); }
   // The control at index, or null outside the list.
   IControl* GetControl(int index) const;
-  BM_SysBitmap* BackBuffer() const { return mBackBuffer; }
+  // The drawing bitmap of the window's size, made when first needed.
+  BM_SysBitmap* BackBuffer();
   const IBounds& DrawArea() const { return mDrawArea; }
 
   // Options (defaults: no hover tracking, strict redraw, no tooltips).
@@ -173,11 +217,13 @@ public:
   void OpenValueEntry(IControl* control, IParameter* param, const IBounds& area);
 
   // ---- drawing ---------------------------------------------------------------------
+  // Controls draw in layout units; the drawing lands in the window's pixels
+  // at the current scale, from the images drawn for that scale.
   // The union of the rectangles of every control that needs drawing (hidden
-  // ones included) into *area; false when none does.
+  // ones included), in window pixels, into *area; false when none does.
   bool CollectDirtyArea(IBounds* area) const;
-  // Redraws the controls that meet area into the back buffer, cleans every
-  // control and shows the area (PresentArea).
+  // Redraws the controls that meet area (window pixels) into the back
+  // buffer, cleans every control and shows the area (PresentArea).
   bool Draw(const IBounds& area);
   // Copies the part of the image that starts at (srcX, srcY) and has dest's
   // size to dest, clipped to the area being drawn. Draws nothing for an image
@@ -185,6 +231,8 @@ public:
   bool BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend);
   // Draws frame (1-based; 1 for anything below 2) of the image into dest.
   bool BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend);
+  // The image's pixels at the current scale (decoded on first use), or null.
+  BM_IBitmap* ImageAtScale(const IBitmapRef& image);
   // Text in a bitmap font whose frames are the characters from 32 (space)
   // upward, in cells of charWidth x charHeight with charSpacing pixels between
   // cells. Characters 0 to 32 and above 127 draw as a space; characters past
@@ -193,14 +241,16 @@ public:
   void DrawGlyphText(const IBitmapRef& font, const IBounds& area, const ITextStyle& style, const IBlend* blend,
                      const char* text, bool vCenter, bool multiLine, int charWidth, int charHeight,
                      int charSpacing);
-  // Text in the style's system font into the back buffer. False when no font
-  // can be made for the style; true (nothing drawn) for a null or empty text.
+  // Text in the style's system font into the back buffer, at area in window
+  // pixels with the style's size as it is (callers in layout units scale
+  // both). False when no font can be made for the style; true (nothing
+  // drawn) for a null or empty text. MeasureSystemText measures alike.
   bool DrawSystemText(ITextStyle* style, const char* text, const IBounds& area);
   // The process-wide font for the style's size, orientation, style and face
   // name, made on first use; null when the platform cannot make it.
   BM_IFont* FindOrMakeFont(const ITextStyle& style);
 
-  // ---- mouse and keys (x, y in editor pixels) ---------------------------------------
+  // ---- mouse and keys (x, y in window pixels: mapped onto the layout) ----------------
   // The platform's window calls these. A press captures the topmost control
   // under the pointer; on a control bound to a parameter it begins a gesture
   // (BeginHostEdit), which the release ends (EndHostEdit). Every begin gets
@@ -242,6 +292,21 @@ protected:
   // -1 when none.
   int FindControl(int x, int y, bool forMouseOver = false) const;
   void ReleaseCapture();
+  // The release that ends a gesture, at a position of the layout.
+  void ReleaseGesture(int x, int y, const IModifiers& mods);
+  // The scale the editor should have now; applying it asks the host first
+  // when the window is open (false when it refused; the size stays).
+  int DesiredScaleIndex() const;
+  bool UpdateScale(bool opening = false);
+  // At each opening, before the window is made (the platform's window calls
+  // it): the user's choice read again and the screen's scale asked; a new
+  // size is asked of the host, whose window is already made for the old one.
+  void ChooseScaleForOpening();
+  int ReadZoomChoice() const;
+  void ShowZoomMenu(int x, int y);
+  BM_IBitmap* CachedImage(int resourceId, const char* name);
+  // Copies from a bitmap in pixels, clipped to the area being drawn.
+  bool BlitPixels(BM_IBitmap* bitmap, const IBounds& dest, int srcX, int srcY, const IBlend* blend);
   // The editor is being destroyed, by the plug-in base's destructor: closing
   // its window must not call into a plug-in that is already half gone.
   void DetachPlugin() {
@@ -276,6 +341,11 @@ protected:
   bool mEndGestureAfterPress = false;
   bool mDetached = false;            // being destroyed (DetachPlugin)
   double mHostScale = 0.0;           // the host's content scale; 0 until it gives one
+  double mPlatformScale = 0.0;       // the screen's, at the last opening; 0 when unknown
+  bool mScalingEnabled = false;
+  int mScaleIndex = 0;               // of editor_scale::kFactors
+  int mZoomChoice = -1;              // the user's: -1 automatic
+  bool mZoomChoiceFixed = false;     // FixZoomChoice: the settings file is not consulted
   IControl* mKeyFallback = nullptr;  // owned
   void* mModule = nullptr;           // the plug-in library's module handle
 

@@ -120,16 +120,21 @@ struct ITextStyle {
   BM_IFont* cachedFont = nullptr;
 };
 
-// An image of the process-wide bitmap cache with its frame layout: frames
-// images of width / frames x height side by side, or width x height / frames
-// stacked top to bottom. bitmap is null when the image could not be loaded.
+// An image of the plug-in's module with its frame layout: frames images of
+// width / frames x height side by side, or width x height / frames stacked
+// top to bottom. The size is the image's at 100 %, read from its file's
+// header; the pixels are decoded, for the scale the editor is drawn at, the
+// first time it is drawn (IGraphics keeps them in its process-wide cache).
+// An image that could not be found has no size and draws nothing.
 struct IBitmapRef {
-  BM_IBitmap* bitmap = nullptr;  // not owned
+  int32_t id = 0;              // the resource id at 100 %
+  const char* name = nullptr;  // its file name (static text), whose extension chooses the decoder
   int32_t width = 0;
   int32_t height = 0;
   int32_t frames = 1;
   bool framesHorizontal = false;
 
+  bool Exists() const { return width > 0 && height > 0; }
   int32_t FrameWidth() const { return framesHorizontal && frames > 0 ? width / frames : width; }
   int32_t FrameHeight() const { return !framesHorizontal && frames > 0 ? height / frames : height; }
 };

@@ -10,6 +10,8 @@
 // every edge of the layout is multiplied by the scale and rounded by the one
 // rule of ScaledLength, so each rectangle, and the image drawn for it at that
 // scale, land on whole pixels.
+#include "common/EditorScale.h"
+
 namespace layout {
 
 struct Rect {
@@ -20,15 +22,10 @@ struct Rect {
   constexpr int Height() const { return bottom - top; }
 };
 
-// The scales the editor's images are drawn for, in percent.
-constexpr int kScalePercents[3] = {100, 150, 200};
-
-// v at the scale, floor(v x scale + 0.5): halves round up, also below 0.
-constexpr int ScaledLength(int v, double scale) {
-  const double t = v * scale + 0.5;
-  const int whole = static_cast<int>(t);  // toward zero
-  return whole > t ? whole - 1 : whole;
-}
+// The scales the editor's images are drawn for, in percent, and the one
+// rounding rule, floor(v x scale + 0.5), shared with the editor framework.
+inline constexpr const int (&kScalePercents)[editor_scale::kCount] = editor_scale::kPercents;
+using editor_scale::ScaledLength;
 
 // Each edge scaled by ScaledLength. A width that scales to a whole number of
 // pixels stays that width wherever the rectangle stands.

@@ -142,6 +142,8 @@ Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEdito
     // No other thread knows the plug-in yet: the controls take the
     // parameters' values now, and with them their double-click defaults.
     graphics->ApplyPendingValues();
+    // Its images are drawn for 150 % and 200 % too (resources/ImageIds.txt).
+    graphics->EnableScaling(true);
   }
 
   FillDefaultPresets("-", 1);

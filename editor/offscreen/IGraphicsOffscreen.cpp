@@ -31,6 +31,7 @@ bool IGraphicsOffscreen::PresentArea(const IBounds& area) {
 void* IGraphicsOffscreen::OpenWindow(void* /*parentWindow*/) {
   CloseWindow();
   ApplyPendingValues();
+  ChooseScaleForOpening();
   mOpen = true;
   for (int i = 0; i < ControlCount(); ++i) GetControl(i)->MarkDirty(false);
   return this;
@@ -52,6 +53,8 @@ void IGraphicsOffscreen::PrepareDrawing() {
   IGraphicsWindowless::PrepareDrawing();
   ClearScreen();
 }
+
+void IGraphicsOffscreen::ResizeWindowToScale() { ClearScreen(); }
 
 void IGraphicsOffscreen::ClearScreen() {
   mScreen.Resize(Width(), Height());

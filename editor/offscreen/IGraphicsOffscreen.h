@@ -26,6 +26,8 @@ public:
   BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) override;
   // Also sizes the screen image to the editor anew (cleared to 0).
   void PrepareDrawing() override;
+  // The screen image takes the new size (cleared to 0).
+  void ResizeWindowToScale() override;
 
   // One redraw timer tick: what the host's threads handed over is applied,
   // then the dirty controls' area is drawn and presented.

@@ -47,6 +47,39 @@ int MouseY(LPARAM l) { return static_cast<short>(HIWORD(l)); }
 
 constexpr WPARAM kButtonKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
+// Sent to child windows after their parent moved to a screen of another DPI.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+// The DPI functions of Windows 10 (1607) and later, looked up at run time so
+// that the library still loads on older versions, where they are null.
+struct DpiFunctions {
+  UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
+  HANDLE(WINAPI* getWindowDpiAwarenessContext)(HWND) = nullptr;
+  HANDLE(WINAPI* setThreadDpiAwarenessContext)(HANDLE) = nullptr;
+};
+
+const DpiFunctions& Dpi() {
+  static const DpiFunctions functions = [] {
+    DpiFunctions f;
+    if (HMODULE user = GetModuleHandleA("user32.dll")) {
+      f.getDpiForWindow = reinterpret_cast<UINT(WINAPI*)(HWND)>(
+          reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+      f.getWindowDpiAwarenessContext = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(
+          reinterpret_cast<void*>(GetProcAddress(user, "GetWindowDpiAwarenessContext")));
+      f.setThreadDpiAwarenessContext = reinterpret_cast<HANDLE(WINAPI*)(HANDLE)>(
+          reinterpret_cast<void*>(GetProcAddress(user, "SetThreadDpiAwarenessContext")));
+    }
+    return f;
+  }();
+  return functions;
+}
+
+// The window's DPI / 96; 0 where Windows cannot tell.
+double WindowScale(HWND window) {
+  const UINT dpi = window && Dpi().getDpiForWindow ? Dpi().getDpiForWindow(window) : 0;
+  return dpi > 0 ? dpi / 96.0 : 0.0;
+}
+
 // The key-state flag of the button a press or release message is about.
 WPARAM ButtonKey(UINT message) {
   switch (message) {
@@ -95,7 +128,7 @@ int IGraphicsWin::OpenWindowCount() { return gOpenWindows; }
 // 5. With tooltips on, make the tooltip window; a failure turns them off.
 void* IGraphicsWin::OpenWindow(void* parentWindow) {
   mParentWindow = static_cast<HWND>(parentWindow);
-  int x = 0, y = 0, w = mWidth, h = mHeight;
+  int x = 0, y = 0;
   if (mWindow) {
     RECT r;
     if (GetWindowRect(mWindow, &r)) {
@@ -103,11 +136,14 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
       MapWindowPoints(HWND_DESKTOP, GetParent(mWindow), &topLeft, 1);
       x = topLeft.x;
       y = topLeft.y;
-      w = r.right - r.left;
-      h = r.bottom - r.top;
     }
     CloseWindow();
   }
+  // The size for the parent's screen and the user's choice, told to the host
+  // before the window is made.
+  mParentScale = WindowScale(mParentWindow);
+  ChooseScaleForOpening();
+  const int w = Width(), h = Height();
 
   if (gOpenWindows++ == 0) {
     WNDCLASSA wc = {};
@@ -120,8 +156,18 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
   }
 
   gCreatingFrameRate = mFrameRate;
+  // The child takes the DPI awareness of its parent (the host's choice),
+  // for this thread and this call only: the process's is never changed.
+  const DpiFunctions& dpi = Dpi();
+  HANDLE awareness = nullptr;
+  if (mParentWindow && dpi.getWindowDpiAwarenessContext && dpi.setThreadDpiAwarenessContext) {
+    if (HANDLE parents = dpi.getWindowDpiAwarenessContext(mParentWindow)) {
+      awareness = dpi.setThreadDpiAwarenessContext(parents);
+    }
+  }
   mWindow = CreateWindowExA(0, kWindowClass, "IEffect", WS_CHILD | WS_VISIBLE, x, y, w, h, mParentWindow, nullptr,
                             Module(), this);
+  if (awareness) dpi.setThreadDpiAwarenessContext(awareness);
   if (!mWindow) {
     ReleaseWindowClass();
     return nullptr;
@@ -201,7 +247,7 @@ void IGraphicsWin::OnTimerTick() {
   InvalidateRect(mWindow, &r, FALSE);
   if (mEntry.IsOpen()) {
     // The box lies over the editor, which would paint over it.
-    const IBounds& covered = mEntry.Control()->GetBounds();
+    const IBounds covered = ToPixels(mEntry.Control()->GetBounds());
     RECT c = {covered.left, covered.top, covered.right, covered.bottom};
     ValidateRect(mWindow, &c);
     UpdateWindow(mWindow);
@@ -279,6 +325,12 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
       if (root && root != window) SendMessageA(root, WM_KEYUP, w, l);
       return DefWindowProcA(window, message, w, l);
     }
+
+    // The host's window moved to a screen of another DPI.
+    case kDpiChangedAfterParent:
+      mParentScale = WindowScale(window);
+      UpdateScale();
+      return 0;
 
     case WM_TIMER:
       if (w == kRedrawTimerId) OnTimerTick();
@@ -419,13 +471,14 @@ void GrowWindow(HWND window, const RECT& r, int dw, int dh) {
 }  // namespace
 
 void IGraphicsWin::Resize(int width, int height) {
-  if (width == mWidth && height == mHeight) return;
-  const int dw = width - mWidth;
-  const int dh = height - mHeight;
+  if (width == LayoutWidth() && height == LayoutHeight()) return;
+  const int oldWidth = Width(), oldHeight = Height();
   // The controls an open entry edits are about to be deleted.
   EndTextEntry();
   IGraphics::Resize(width, height);
   if (!mWindow) return;
+  const int dw = Width() - oldWidth;
+  const int dh = Height() - oldHeight;
 
   RECT own = {}, parentRect = {}, grandRect = {};
   GetWindowRect(mWindow, &own);
@@ -444,6 +497,17 @@ void IGraphicsWin::Resize(int width, int height) {
     if (parent) GrowWindow(parent, parentRect, dw, dh);
     if (grand) GrowWindow(grand, grandRect, dw, dh);
   }
-  RECT whole = {0, 0, width, height};
+  RECT whole = {0, 0, Width(), Height()};
   InvalidateRect(mWindow, &whole, FALSE);
 }
+
+void IGraphicsWin::ResizeWindowToScale() {
+  // An entry box would stand at its old place and size.
+  EndTextEntry();
+  if (!mWindow) return;
+  SetWindowPos(mWindow, nullptr, 0, 0, Width(), Height(), SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+  RECT whole = {0, 0, Width(), Height()};
+  InvalidateRect(mWindow, &whole, FALSE);
+}
+
+double IGraphicsWin::PlatformScale() { return mParentScale; }

@@ -49,7 +49,8 @@ IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
   const IMenuCommands commands(menu);
   HMENU handle = BuildMenu(menu, commands);
   if (!handle) return nullptr;
-  POINT p = {area.left, area.bottom};
+  const IBounds below = ToPixels(area);
+  POINT p = {below.left, below.bottom};
   ClientToScreen(mWindow, &p);
   IMenu* chosen = nullptr;
   mMenuOpen = true;
@@ -73,7 +74,7 @@ IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
       EndGestureAfterPress();
     }
   }
-  RECT whole = {0, 0, mWidth, mHeight};
+  RECT whole = {0, 0, Width(), Height()};
   if (mWindow) InvalidateRect(mWindow, &whole, FALSE);
   return chosen;
 }

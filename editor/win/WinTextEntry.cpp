@@ -27,8 +27,10 @@ void IGraphicsWin::OpenTextEntry(IControl* control, const ITextStyle& style, con
   DWORD styleBits = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL;
   if (style.align == kAlignCenter) styleBits |= ES_CENTER;
   if (style.align == kAlignRight) styleBits |= ES_RIGHT;
-  HWND box = CreateWindowExA(0, "EDIT", text ? text : "", styleBits, area.left, area.top, area.W() + 1,
-                             area.H() + 1, mWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryControlId)),
+  // The box and its font at the editor's scale.
+  const IBounds pixels = ToPixels(area);
+  HWND box = CreateWindowExA(0, "EDIT", text ? text : "", styleBits, pixels.left, pixels.top, pixels.W() + 1,
+                             pixels.H() + 1, mWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryControlId)),
                              Module(), nullptr);
   if (!box) return;
   mEntryWindow = box;
@@ -36,7 +38,7 @@ void IGraphicsWin::OpenTextEntry(IControl* control, const ITextStyle& style, con
 
   char face[sizeof style.font];
   CopyTextBounded(face, sizeof face, style.font);
-  mEntryFont = CreateFontA(style.size, 0, 0, 0, style.style == kTextBold ? FW_BOLD : 0, style.style == kTextItalic, 0, 0, 0, 0, 0, 0, 0,
+  mEntryFont = CreateFontA(editor_scale::ScaledLength(style.size, Scale()), 0, 0, 0, style.style == kTextBold ? FW_BOLD : 0, style.style == kTextItalic, 0, 0, 0, 0, 0, 0, 0,
                            face);
   SendMessageA(box, EM_LIMITTEXT, static_cast<WPARAM>(control->EntryMaxChars()), 0);
   SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(mEntryFont), 0);

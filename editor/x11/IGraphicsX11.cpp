@@ -1,5 +1,6 @@
 #include "editor/x11/IGraphicsX11.h"
 
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 
 #include "bitmap/Bitmap.h"
+#include "common/NumberText.h"
 #include "editor/IControl.h"
 #include "editor/IEditorWindowLogic.h"
 #include "editor/x11/DesktopServices.h"
@@ -72,6 +74,26 @@ int KeyCodeFor(KeySym sym) {
 
 Window ToWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uintptr_t>(handle)); }
 
+// The scale the desktop asks of programs on this display: Xft.dpi of its
+// resources (the setting desktops change for high-resolution screens) / 96;
+// 0 when it is not set or not a number.
+double ScreenScale(Display* display) {
+  const char* resources = XResourceManagerString(display);
+  if (!resources) return 0.0;
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  if (!database) return 0.0;
+  double scale = 0.0;
+  char* type = nullptr;
+  XrmValue value;
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+    const double dpi = ParseNumber(value.addr);
+    if (dpi > 0.0) scale = dpi / 96.0;
+  }
+  XrmDestroyDatabase(database);
+  return scale;
+}
+
 }  // namespace
 
 IGraphicsX11::IGraphicsX11(IEffectBase* plugin, int width, int height, int frameRate)
@@ -124,6 +146,12 @@ void IGraphicsX11::Idle() {
   Unclaim();
 }
 
+void IGraphicsX11::SetHostScale(double scale) {
+  Claim(true);
+  IGraphicsWindowless::SetHostScale(scale);
+  Unclaim();
+}
+
 void IGraphicsX11::AllowSharedMemory(bool allowed) { gSharedMemoryAllowed = allowed; }
 
 const char* IGraphicsX11::GetDrawingApiName() { return "Xlib"; }
@@ -133,11 +161,19 @@ const char* IGraphicsX11::GetDrawingApiName() { return "Xlib"; }
 void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
   DoCloseWindow();
   const Window parent = ToWindow(parentWindow);
-  if (!parent || mWidth < 1 || mHeight < 1 || !BackBuffer()) return nullptr;
+  if (!parent || LayoutWidth() < 1 || LayoutHeight() < 1) return nullptr;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return nullptr;
   x11::TrapErrors(display);
   mDisplay = display;
+  // The size for this screen and the user's choice, told to the host before
+  // the window is made.
+  mScreenScale = ScreenScale(display);
+  ChooseScaleForOpening();
+  if (!BackBuffer()) {
+    DoCloseWindow();
+    return nullptr;
+  }
 
   // 1. The parent must exist; its screen is the editor's.
   XWindowAttributes parentAttributes;
@@ -174,7 +210,7 @@ void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
   attributes.event_mask = kWindowEvents;
   attributes.bit_gravity = NorthWestGravity;
   const uint32_t errorsBefore = x11::ErrorsOf(display).count;
-  mWindow = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight), 0,
+  mWindow = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()), 0,
                           mDepth, InputOutput, mVisual,
                           CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask | CWBitGravity, &attributes);
   mWindowAlive = mWindow != 0;
@@ -185,7 +221,7 @@ void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
   }
   XSync(display, False);
   if (!mWindowAlive || x11::ErrorsOf(display).count != errorsBefore ||
-      !mSurface.Create(display, mVisual, mDepth, mWidth, mHeight, gSharedMemoryAllowed)) {
+      !mSurface.Create(display, mVisual, mDepth, Width(), Height(), gSharedMemoryAllowed)) {
     DoCloseWindow();
     return nullptr;
   }
@@ -244,16 +280,23 @@ void IGraphicsX11::OnWindowDestroyed() {
 }
 
 void IGraphicsX11::Resize(int width, int height) {
-  if (width == mWidth && height == mHeight) return;
+  if (width == LayoutWidth() && height == LayoutHeight()) return;
   // The controls are about to be deleted: no entry or gesture may refer to them.
   if (mEntry) EndTextEntry(false);
   EndMouseGesture();
   IGraphics::Resize(width, height);
-  if (!mDisplay || !mWindowAlive || width < 1 || height < 1) return;
-  XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  mSurface.Create(mDisplay, mVisual, mDepth, width, height, gSharedMemoryAllowed);
-  mDamage = IBounds(0, 0, width, height);
+  ResizeWindowToScale();
 }
+
+void IGraphicsX11::ResizeWindowToScale() {
+  if (mEntry) EndTextEntry(false);
+  if (!mDisplay || !mWindowAlive || Width() < 1 || Height() < 1) return;
+  XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()));
+  mSurface.Create(mDisplay, mVisual, mDepth, Width(), Height(), gSharedMemoryAllowed);
+  mDamage = IBounds(0, 0, Width(), Height());
+}
+
+double IGraphicsX11::PlatformScale() { return mScreenScale; }
 
 // ---- idle, redraw and presenting ------------------------------------------------------------
 
@@ -586,7 +629,8 @@ IMenu* IGraphicsX11::ShowPopupMenu(IMenu* menu, const IBounds& area) {
   int x = 0;
   int y = 0;
   Window child;
-  XTranslateCoordinates(mDisplay, mWindow, mRoot, area.left, area.bottom, &x, &y, &child);
+  const IBounds below = ToPixels(area);
+  XTranslateCoordinates(mDisplay, mWindow, mRoot, below.left, below.bottom, &x, &y, &child);
   int command = -1;
   bool ownerDestroyed = false;
   {
@@ -616,6 +660,6 @@ IMenu* IGraphicsX11::ShowPopupMenu(IMenu* menu, const IBounds& area) {
       EndGestureAfterPress();
     }
   }
-  mDamage = IBounds(0, 0, mWidth, mHeight);
+  mDamage = IBounds(0, 0, Width(), Height());
   return chosen;
 }

@@ -115,9 +115,13 @@ void IGraphicsX11::OpenTextEntry(IControl* control, const ITextStyle& style, con
   }
   entry->style = style;
   entry->style.color = style.entryForeground;
+  // The box and its text at the editor's scale.
+  entry->style.size = editor_scale::ScaledLength(style.size, Scale());
+  entry->style.cachedFont = nullptr;
+  const IBounds pixels = ToPixels(area);
   // As the native edit box was: one pixel wider and taller than the area.
-  entry->area = Intersection(IBounds(area.left, area.top, area.right + 1, area.bottom + 1),
-                             IBounds(0, 0, mWidth, mHeight));
+  entry->area = Intersection(IBounds(pixels.left, pixels.top, pixels.right + 1, pixels.bottom + 1),
+                             IBounds(0, 0, Width(), Height()));
   entry->text = text ? text : "";
   entry->caret = entry->text.size();
   entry->maxChars = control->EntryMaxChars();
@@ -182,9 +186,9 @@ void IGraphicsX11::DrawEntryBox() {
       e.area.right -= e.area.left;
       e.area.left = 0;
     }
-    if (e.area.right > mWidth) {
-      e.area.left = std::max(0, e.area.left - (e.area.right - mWidth));
-      e.area.right = mWidth;
+    if (e.area.right > Width()) {
+      e.area.left = std::max(0, e.area.left - (e.area.right - Width()));
+      e.area.right = Width();
     }
   }
   const IBounds& box = e.area;

@@ -37,6 +37,11 @@ constexpr VstIntPtr kCockosExtensionYes = 0xBEEF0000;
 // a parameter is stepped.
 constexpr VstInt32 kVendorParamTextOfValue = 7;
 constexpr VstInt32 kVendorParamIsStepped = 8;
+// The host's content scale for the editor: index 'PreS', value 'AeCs', the
+// scale (1.0 for 100 %) in opt. Hosts that ask first send it only after
+// effCanDo "supportsViewDpiScaling" answered 1.
+constexpr VstInt32 kVendorEditorScale = VstFourCC('P', 'r', 'e', 'S');
+constexpr VstIntPtr kVendorEditorScaleValue = VstFourCC('A', 'e', 'C', 's');
 
 // A host index or value as an int; values outside int's range become -1 so
 // that they fail every range check instead of wrapping into range.
@@ -296,11 +301,15 @@ void IEffectVST::InitForHost() {
 
 void IEffectVST::UpdateEditorRect() {
   IEditor* editor = GetEditor();
+  SetEditorRect(editor->Width(), editor->Height());
+}
+
+void IEffectVST::SetEditorRect(int width, int height) {
   auto toInt16 = [](int v) { return static_cast<VstInt16>(v < 0 ? 0 : (v > SHRT_MAX ? SHRT_MAX : v)); };
   mEditorRect.top = 0;
   mEditorRect.left = 0;
-  mEditorRect.bottom = toInt16(editor->Height());
-  mEditorRect.right = toInt16(editor->Width());
+  mEditorRect.bottom = toInt16(height);
+  mEditorRect.right = toInt16(width);
 }
 
 void IEffectVST::AttachEditor(IEditor* editor) {
@@ -312,8 +321,34 @@ void IEffectVST::AttachEditor(IEditor* editor) {
 
 void IEffectVST::ResizeEditor(int /*width*/, int /*height*/) {
   if (!GetEditor()) return;
-  UpdateEditorRect();
+  {
+    // The host reads the rectangle through effEditGetRect, under the lock.
+    ILockGuard guard(mLock);
+    UpdateEditorRect();
+  }
   OnEditorResized();
+}
+
+bool IEffectVST::RequestEditorSize(int width, int height) {
+  if (!GetEditor()) return false;
+  ERect before;
+  {
+    // Hosts ask effEditGetRect while they resize: it already tells the new size.
+    ILockGuard guard(mLock);
+    before = mEditorRect;
+    SetEditorRect(width, height);
+  }
+  if (CallHost(audioMasterSizeWindow, width, height) == 1) return true;
+  ILockGuard guard(mLock);
+  mEditorRect = before;
+  return false;
+}
+
+VstIntPtr IEffectVST::DoEditorScale(float scale) {
+  IEditor* editor = GetEditor();
+  if (!editor) return 0;
+  editor->SetHostScale(scale);
+  return 1;
 }
 
 void IEffectVST::SetLatency(int samples) {
@@ -383,6 +418,10 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effEditOpen: return DoEditOpen(ptr);
     case effEditClose: return DoEditClose();
     case effEditIdle: return DoEditIdle();
+    case effVendorSpecific:
+      // A new scale may resize the open window: not under the instance lock.
+      if (index == kVendorEditorScale && value == kVendorEditorScaleValue) return DoEditorScale(opt);
+      break;
     default: break;
   }
 
@@ -709,6 +748,8 @@ VstIntPtr IEffectVST::DoCanDo(const char* capability) {
   if (!std::strcmp(capability, "hasCockosExtensions") || !std::strcmp(capability, "hasCockosViewAsConfig")) {
     return kCockosExtensionYes;
   }
+  // The host's content scale (effVendorSpecific 'PreS').
+  if (!std::strcmp(capability, "supportsViewDpiScaling")) return 1;
   return 0;
 }
 

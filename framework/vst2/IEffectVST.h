@@ -47,6 +47,10 @@ public:
   EHostKind IdentifyHost() override;                                  // [ui]
   // Takes the editor's current size into mEditorRect; the arguments are unused.
   void ResizeEditor(int width, int height) override;                  // [ui]
+  // audioMasterSizeWindow (index = width, value = height); true when the
+  // host answers 1. effEditGetRect tells the new size meanwhile, and the old
+  // one again when the host refused.
+  bool RequestEditorSize(int width, int height) override;             // [ui]
   // Host-specific set-up, once per instance (effOpen).
   void InitForHost() override;                                        // [ui]
   // Attaches the editor: the effFlagsHasEditor flag and mEditorRect follow it.
@@ -99,6 +103,8 @@ private:
   VstIntPtr DoGetSpeakerArrangement(VstIntPtr inputTarget, void* outputTarget);
   VstIntPtr DoCopyText(const char* source, void* ptr, int bufferSize);
   VstIntPtr DoVendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
+  // [ui] The host's content scale for the editor, without the instance lock.
+  VstIntPtr DoEditorScale(float scale);
   VstIntPtr DoCanDo(const char* capability);
   VstIntPtr DoGetMidiKeyName(MidiKeyName* key);
   // Asks the host for its time record with the given validity bits; null
@@ -107,6 +113,7 @@ private:
   // Whether a processing call has frames and the buffer arrays its channels need.
   bool CanProcess(const void* inputs, const void* outputs, VstInt32 sampleFrames) const;
   void UpdateEditorRect();
+  void SetEditorRect(int width, int height);
 
   ERect mEditorRect;                       // all zero until an editor is attached
   audioMasterCallback mHostCall;           // may be null

@@ -62,6 +62,18 @@ public:
     auto it = Strips().find(resourceId);
     return it == Strips().end() ? nullptr : MakeStrip(it->second);
   }
+  bool PlatformImageSize(int resourceId, const char*, int32_t* width, int32_t* height) override {
+    if (resourceId == FontId()) {
+      *width = 6 * 95;
+      *height = 11;
+      return true;
+    }
+    auto it = Strips().find(resourceId);
+    if (it == Strips().end()) return false;
+    *width = it->second.width;
+    *height = it->second.height;
+    return true;
+  }
 
   static IGraphics* Make(IEffectBase* plugin, int width, int height, int frameRate) {
     return new SyntheticGraphics(plugin, width, height, frameRate);

@@ -178,7 +178,7 @@ TEST_F(Editor, OnlyDirtyControlsAreRedrawnAtATick) {
 
 TEST_F(Editor, AControlWhoseImageFailedToLoadDrawsNothing) {
   const IBitmapRef missing = graphics->LoadImageStrip(kMissingId, "missing.png", 100);
-  EXPECT_EQ(missing.bitmap, nullptr);
+  EXPECT_FALSE(missing.Exists());
   graphics->AddControl(new IBitmapControl(&fx, IBounds(10, 10, 30, 30), -1, missing));
   graphics->AddControl(new IKnobMultiControl(&fx, 40, 10, 0, missing));
   graphics->AddControl(new IBitmapTextControl(&fx, IBounds(60, 10, 100, 30), missing, "text"));
@@ -187,16 +187,25 @@ TEST_F(Editor, AControlWhoseImageFailedToLoadDrawsNothing) {
   EXPECT_EQ(Pixel(*graphics, 70, 15), Pixel(*graphics, 5, 5));
 }
 
-TEST_F(Editor, ImagesAreLoadedOncePerProcess) {
+// An image is decoded when it is first drawn, once per process; making the
+// editor decodes nothing, and an image that cannot be found is not looked for.
+TEST_F(Editor, ImagesAreDecodedWhenFirstDrawnOncePerProcess) {
   const int loads = SyntheticGraphics::Loads();
+  graphics->AddControl(new IKnobMultiControl(&fx, 10, 10, 0, knob));
+  EXPECT_EQ(SyntheticGraphics::Loads(), loads);
+  EXPECT_EQ(knob.width, 20);
+  EXPECT_EQ(knob.height, 2000);
+  Attach();
+  EXPECT_EQ(SyntheticGraphics::Loads(), loads + 2);  // the background and the knob
+
   SyntheticGraphics other(nullptr, 10, 10, 25);
   const IBitmapRef again = other.LoadImageStrip(kKnobId, "knob.png", 100);
-  EXPECT_EQ(again.bitmap, knob.bitmap);
-  EXPECT_EQ(SyntheticGraphics::Loads(), loads);
-  // A failed load is tried again.
-  other.LoadImageStrip(kMissingId, "missing.png");
-  other.LoadImageStrip(kMissingId, "missing.png");
+  EXPECT_NE(other.ImageAtScale(again), nullptr);
   EXPECT_EQ(SyntheticGraphics::Loads(), loads + 2);
+  const IBitmapRef missing = other.LoadImageStrip(kMissingId, "missing.png");
+  EXPECT_EQ(other.ImageAtScale(missing), nullptr);
+  EXPECT_EQ(other.ImageAtScale(missing), nullptr);
+  EXPECT_EQ(SyntheticGraphics::Loads(), loads + 2);  // no size: never looked for
 }
 
 // ---- bitmap-font text ----------------------------------------------------------------------

@@ -8,17 +8,18 @@
 #include <vector>
 
 #include "bitmap/PngWrite.h"
+#include "common/EditorScale.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: morvane-render OUT.png [--set NAME=VALUE]... [--lamp on|off] [--zoom N]\n"
+    "usage: morvane-render OUT.png [--set NAME=VALUE]... [--lamp on|off] [--scale S]\n"
+    "                      [--zoom N]\n"
     "\n"
-    "Draws Morvane's editor (578 x 299 pixels) into the PNG file OUT.png as it\n"
-    "shows once a host has opened the plug-in, set the values and opened the\n"
-    "editor.\n"
+    "Draws Morvane's editor into the PNG file OUT.png as it shows once a host has\n"
+    "opened the plug-in, set the values and opened the editor.\n"
     "\n"
     "  --set NAME=VALUE   Sets a parameter (repeatable; in the order given). NAME\n"
     "                     is a parameter name, whole, ignoring case (\"Attack\",\n"
@@ -27,6 +28,9 @@ const char kUsage[] =
     "                     normalised value X from 0 to 1.\n"
     "  --lamp on|off      on: the plug-in first processes a short overload (samples\n"
     "                     of 1.5), so the overload lamp is lit. Default off.\n"
+    "  --scale S          The editor's size: 100 (578 x 299 pixels, the default),\n"
+    "                     150 (867 x 449) or 200 (1156 x 598) percent, drawn with\n"
+    "                     the images made for that size.\n"
     "  --zoom N           Writes every pixel as N x N pixels (1 to 8; default 1),\n"
     "                     for looking at details.\n"
     "\n"
@@ -125,6 +129,7 @@ int main(int argc, char** argv) {
   std::vector<std::pair<std::string, std::string>> sets;
   bool lamp = false;
   int zoom = 1;
+  int scale = 0;  // the index of 100 %
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "-h" || a == "--help") {
@@ -151,6 +156,11 @@ int main(int argc, char** argv) {
       } else if (a == "--lamp") {
         if (value != "on" && value != "off") return UsageError("--lamp must be on or off, got \"%s\"", value.c_str());
         lamp = value == "on";
+      } else if (a == "--scale") {
+        scale = editor_scale::IndexOfPercent(std::atoi(value.c_str()));
+        if (scale < 0 || value != std::to_string(editor_scale::kPercents[scale])) {
+          return UsageError("--scale must be 100, 150 or 200, got \"%s\"", value.c_str());
+        }
       } else if (a == "--zoom") {
         if (value.size() != 1 || value[0] < '1' || value[0] > '8') {
           return UsageError("--zoom must be a number from 1 to 8, got \"%s\"", value.c_str());
@@ -175,8 +185,9 @@ int main(int argc, char** argv) {
     if (!ApplySet(plug, set.first, set.second)) return kExitUsage;
   }
   if (lamp) Overload(plug);
-  // 3. The editor opened and drawn once.
+  // 3. The editor at its size, opened and drawn once.
   auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
+  if (graphics) graphics->FixZoomChoice(scale);
   if (!graphics || plug.Dispatch(effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
     std::fprintf(stderr, "morvane-render: error: the editor could not be opened\n");
     return kExitFailure;
