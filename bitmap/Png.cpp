@@ -41,6 +41,56 @@ void ReadPngMemory(png_structp png, png_bytep out, png_size_t count) {
   reader->mRemaining -= static_cast<int32_t>(n);
 }
 
+// Whether this machine stores a 32-bit word least significant byte first:
+// then the bytes blue, green, red, alpha are the packed pixel as they are.
+bool LittleEndian() {
+  const uint32_t probe = 1;
+  unsigned char first;
+  std::memcpy(&first, &probe, 1);
+  return first == 1;
+}
+
+// After png_read_info: every image to 8-bit blue, green, red, alpha, in this
+// order, opaque where it has no alpha; returns the size. Interlaced images
+// are read whole, in passes. Reports an image the limits refuse with
+// png_error.
+void SetUpTransforms(png_structp png, png_infop info, int32_t* w, int32_t* h) {
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, &compression, &filter);
+  if (static_cast<uint64_t>(width) * height > kMaxImagePixels) png_error(png, "image too large");
+  bool hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0;
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) {
+    png_set_tRNS_to_alpha(png);
+    hasAlpha = true;
+  }
+  if (bitDepth == 16) png_set_strip_16(png);
+  if (bitDepth < 8) png_set_packing(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  png_set_bgr(png);
+  if (!hasAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  // Every row is decoded straight into the bitmap, so it must be exactly
+  // four bytes per pixel.
+  if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4) png_error(png, "unexpected row size");
+  *w = static_cast<int32_t>(width);
+  *h = static_cast<int32_t>(height);
+}
+
+// Rows decoded as the bytes blue, green, red, alpha become packed pixels;
+// where the machine stores words least significant byte first they already are.
+void PackRows(BM_Color32* first, int32_t width, int32_t rows, int32_t span) {
+  if (LittleEndian()) return;
+  for (int32_t y = 0; y < rows; ++y) {
+    BM_Color32* row = first + static_cast<ptrdiff_t>(y) * span;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(row);
+    for (int32_t x = 0; x < width; ++x, p += 4) row[x] = BM_PackColor32(p[3], p[2], p[1], p[0]);
+  }
+}
+
 // Decodes from reader (memory) or file into given (resized) or a new
 // BM_MemBitmap. With honourFlip, a flipped bitmap receives image row 0 on its
 // top row.
@@ -74,33 +124,9 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
     png_init_io(png, file);
 
   png_read_info(png, info);
-  png_uint_32 width = 0, height = 0;
-  int bitDepth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;
-  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, &compression, &filter);
-  if (static_cast<uint64_t>(width) * height > kMaxImagePixels) png_error(png, "image too large");
+  int32_t w = 0, h = 0;
+  SetUpTransforms(png, info, &w, &h);
 
-  // Transformations to 8-bit alpha, red, green, blue, in this order.
-  bool hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0;
-  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-  if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
-  if (png_get_valid(png, info, PNG_INFO_tRNS)) {
-    png_set_tRNS_to_alpha(png);
-    hasAlpha = true;
-  }
-  if (bitDepth == 16) png_set_strip_16(png);
-  if (bitDepth < 8) png_set_packing(png);
-  if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
-  if (hasAlpha)
-    png_set_swap_alpha(png);
-  else
-    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
-  png_set_interlace_handling(png);
-  png_read_update_info(png, info);
-  // Every row is decoded straight into the bitmap, so it must be exactly
-  // four bytes per pixel.
-  if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4) png_error(png, "unexpected row size");
-
-  const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
   if (given) {
     given->Resize(w, h);
     bitmap = given;
@@ -111,7 +137,7 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
   const int32_t span = bitmap->GetRowSpan();
   if (bitmap->GetWidth() != w || bitmap->GetHeight() != h || !bits || span < w) png_error(png, "no bitmap");
 
-  rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+  rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * static_cast<size_t>(h)));
   if (!rows) png_error(png, "out of memory");
   const bool bottomUp = honourFlip && bitmap->IsFlipped();
   for (int32_t y = 0; y < h; ++y) {
@@ -120,14 +146,7 @@ BM_IBitmap* DecodePng(PngMemoryReader* reader, std::FILE* file, BM_IBitmap* give
   }
   png_read_image(png, rows);
   png_destroy_read_struct(&png, &info, nullptr);
-
-  // libpng delivered the bytes alpha, red, green, blue; store each pixel as
-  // its packed value.
-  for (int32_t y = 0; y < h; ++y) {
-    png_bytep p = rows[y];
-    BM_Color32* out = reinterpret_cast<BM_Color32*>(p);
-    for (int32_t x = 0; x < w; ++x, p += 4) out[x] = BM_PackColor32(p[0], p[1], p[2], p[3]);
-  }
+  PackRows(bits, w, h, span);
   std::free(rows);
   return bitmap;
 }
@@ -155,6 +174,99 @@ bool HasPngExtension(const char* path) {
     if (c != *ext) return false;
   }
   return *from == 0 && *ext == 0;
+}
+
+// ---- BM_ProgressiveImage ---------------------------------------------------------------
+
+struct BM_ProgressiveImage::Decoder {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  PngMemoryReader reader = {nullptr, 0};
+};
+
+BM_ProgressiveImage::BM_ProgressiveImage(BM_IBitmap* complete) : mBitmap(complete) {
+  mRowsDone = complete ? complete->GetHeight() : 0;
+}
+
+BM_ProgressiveImage::BM_ProgressiveImage(const void* data, int32_t length) {
+  if (!data || length < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return;
+  Decoder* d = new Decoder;
+  d->reader = {static_cast<const png_byte*>(data), length};
+  d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (d->png) d->info = png_create_info_struct(d->png);
+  mDecoder = d;
+  if (!d->info) {
+    Finish();
+    return;
+  }
+  if (setjmp(png_jmpbuf(d->png))) {
+    Finish();
+    delete mBitmap;
+    mBitmap = nullptr;
+    return;
+  }
+  png_set_user_limits(d->png, kMaxImageWidth, kMaxImageHeight);
+  png_set_chunk_malloc_max(d->png, kMaxChunkBytes);
+  png_set_read_fn(d->png, &d->reader, ReadPngMemory);
+  png_read_info(d->png, d->info);
+  int32_t w = 0, h = 0;
+  SetUpTransforms(d->png, d->info, &w, &h);
+  BM_MemBitmap* bitmap = new BM_MemBitmap(w, h);
+  mBitmap = bitmap;
+  if (bitmap->GetWidth() != w || bitmap->GetHeight() != h || !bitmap->GetBits()) png_error(d->png, "no bitmap");
+  std::memset(bitmap->GetBits(), 0, static_cast<size_t>(bitmap->GetRowSpan()) * static_cast<size_t>(h) * 4);
+  // Interlaced images come in passes over the whole image: read at once.
+  if (png_get_interlace_type(d->png, d->info) != PNG_INTERLACE_NONE) DecodeRows(h);
+}
+
+BM_ProgressiveImage::~BM_ProgressiveImage() {
+  Finish();
+  delete mBitmap;
+}
+
+void BM_ProgressiveImage::Finish() {
+  if (!mDecoder) return;
+  if (mDecoder->png) png_destroy_read_struct(&mDecoder->png, mDecoder->info ? &mDecoder->info : nullptr, nullptr);
+  delete mDecoder;
+  mDecoder = nullptr;
+}
+
+bool BM_ProgressiveImage::DecodeRows(int32_t rows) {
+  if (!mBitmap) return false;
+  const int32_t height = mBitmap->GetHeight();
+  const int32_t target = rows > height ? height : rows;
+  if (mRowsDone >= target) return true;
+  if (!mDecoder) return false;  // stopped at an error: what was decoded stays
+  const bool ok = ReadRows(target);
+  if (!ok || mRowsDone >= height) Finish();
+  return ok;
+}
+
+// libpng reports errors by longjmp back here: nothing here owns a C++ object
+// with a destructor, and the rows done are kept in the member as they go.
+bool BM_ProgressiveImage::ReadRows(int32_t target) {
+  Decoder* const d = mDecoder;
+  if (setjmp(png_jmpbuf(d->png))) return false;
+  BM_Color32* const bits = mBitmap->GetBits();
+  const int32_t span = mBitmap->GetRowSpan();
+  const int32_t width = mBitmap->GetWidth();
+  const int32_t height = mBitmap->GetHeight();
+  if (png_get_interlace_type(d->png, d->info) != PNG_INTERLACE_NONE) {
+    png_bytep* rowPointers = static_cast<png_bytep*>(png_malloc(d->png, sizeof(png_bytep) * static_cast<size_t>(height)));
+    for (int32_t y = 0; y < height; ++y) rowPointers[y] = reinterpret_cast<png_bytep>(bits + static_cast<ptrdiff_t>(y) * span);
+    png_read_image(d->png, rowPointers);
+    png_free(d->png, rowPointers);
+    PackRows(bits, width, height, span);
+    mRowsDone = height;
+    return true;
+  }
+  while (mRowsDone < target) {
+    BM_Color32* row = bits + static_cast<ptrdiff_t>(mRowsDone) * span;
+    png_read_row(d->png, reinterpret_cast<png_bytep>(row), nullptr);
+    PackRows(row, width, 1, span);
+    ++mRowsDone;
+  }
+  return true;
 }
 
 BM_MemBitmap* LoadPngMemory(const void* data, int32_t length) {

@@ -20,6 +20,40 @@ bool ReadPngSize(const void* data, size_t length, int32_t* width, int32_t* heigh
 // The same for the resource of type "PNG" with this id in module.
 bool PngResourceSize(BM_ModuleHandle module, int32_t resourceId, int32_t* width, int32_t* height);
 
+// An image decoded only as far down as it is needed: a PNG held in memory is
+// decoded a band of rows at a time, from the top, so a tall strip of frames
+// decodes down to the frames drawn so far and no further. Interlaced PNGs
+// (which come in passes over the whole image) are decoded whole at once. The
+// bitmap has the image's full size from the start, with the rows not yet
+// decoded all 0 (transparent). One thread at a time. [ui]
+class BM_ProgressiveImage {
+public:
+  // Takes a bitmap decoded whole (owned from then on); null gives none.
+  explicit BM_ProgressiveImage(BM_IBitmap* complete);
+  // Reads the PNG's header; Bitmap() is null when the data is not a PNG the
+  // decoder takes. The data must stay valid while rows are still to come.
+  BM_ProgressiveImage(const void* data, int32_t length);
+  ~BM_ProgressiveImage();
+  BM_ProgressiveImage(const BM_ProgressiveImage&) = delete;
+  BM_ProgressiveImage& operator=(const BM_ProgressiveImage&) = delete;
+
+  BM_IBitmap* Bitmap() const { return mBitmap; }
+  int32_t RowsDone() const { return mRowsDone; }
+  // Decodes down to row `rows` (exclusive) from the top, or to the end; false
+  // when the data turned out to be corrupt: the rows decoded so far stay, the
+  // rest stay 0.
+  bool DecodeRows(int32_t rows);
+
+private:
+  struct Decoder;
+  bool ReadRows(int32_t target);
+  void Finish();
+
+  BM_IBitmap* mBitmap = nullptr;  // owned
+  Decoder* mDecoder = nullptr;    // while rows are still to come
+  int32_t mRowsDone = 0;
+};
+
 // A PNG held in memory, signature included; null for fewer than 8 bytes or a
 // block that does not start with the PNG signature.
 BM_MemBitmap* LoadPngMemory(const void* data, int32_t length);

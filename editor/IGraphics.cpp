@@ -27,13 +27,13 @@ namespace {
 struct BitmapCache {
   struct Entry {
     int32_t id;
-    BM_IBitmap* bitmap;  // owned
+    BM_ProgressiveImage* image;  // owned
   };
   ILock lock;
   std::vector<Entry> entries;
 
   ~BitmapCache() {
-    for (Entry& e : entries) delete e.bitmap;
+    for (Entry& e : entries) delete e.image;
   }
 };
 
@@ -126,22 +126,43 @@ IBitmapRef IGraphics::LoadImageStrip(int resourceId, const char* name, int frame
   return ref;
 }
 
-BM_IBitmap* IGraphics::CachedImage(int resourceId, const char* name) {
+BM_IBitmap* IGraphics::CachedImage(int resourceId, const char* name, int32_t rows) {
   BitmapCache& cache = Bitmaps();
   ILockGuard guard(cache.lock);
+  BM_ProgressiveImage* image = nullptr;
   for (const BitmapCache::Entry& e : cache.entries) {
-    if (e.id == resourceId) return e.bitmap;
+    if (e.id == resourceId) {
+      image = e.image;
+      break;
+    }
   }
-  // Decoded on first use, once per process; a failed load is tried again
-  // next time.
-  BM_IBitmap* bitmap = LoadPlatformBitmap(resourceId, name);
-  if (bitmap) cache.entries.push_back({resourceId, bitmap});
-  return bitmap;
+  if (!image) {
+    // Opened on first use, once per process; one that cannot be opened is
+    // tried again next time.
+    image = OpenPlatformImage(resourceId, name);
+    if (!image) return nullptr;
+    cache.entries.push_back({resourceId, image});
+  }
+  image->DecodeRows(rows);
+  return image->Bitmap();
 }
 
-BM_IBitmap* IGraphics::ImageAtScale(const IBitmapRef& image) {
+BM_IBitmap* IGraphics::ImageAtScale(const IBitmapRef& image, int32_t rows) {
   if (!image.Exists()) return nullptr;
-  return CachedImage(image.id + kScaledImageIdStep * mScaleIndex, image.name);
+  return CachedImage(image.id + kScaledImageIdStep * mScaleIndex, image.name, rows);
+}
+
+BM_ProgressiveImage* IGraphics::OpenPlatformImage(int resourceId, const char* name) {
+  const void* data = nullptr;
+  size_t size = 0;
+  if (HasPngExtension(name) && bm::FindModuleResource(mModule, resourceId, "PNG", &data, &size) &&
+      size <= INT32_MAX) {
+    auto* image = new BM_ProgressiveImage(data, static_cast<int32_t>(size));
+    if (image->Bitmap()) return image;
+    delete image;
+  }
+  BM_IBitmap* whole = LoadPlatformBitmap(resourceId, name);
+  return whole ? new BM_ProgressiveImage(whole) : nullptr;
 }
 
 void IGraphics::AddBackground(int resourceId, const char* name) {
@@ -446,10 +467,10 @@ bool IGraphics::Draw(const IBounds& area) {
 }
 
 bool IGraphics::BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend) {
-  if (mScaleIndex == 0) return BlitPixels(ImageAtScale(image), dest, srcX, srcY, blend);
-  const double s = Scale();
-  return BlitPixels(ImageAtScale(image), ToPixels(dest), editor_scale::ScaledLength(srcX, s),
-                    editor_scale::ScaledLength(srcY, s), blend);
+  const IBounds pixels = ToPixels(dest);
+  const int x = editor_scale::ScaledLength(srcX, Scale());
+  const int y = editor_scale::ScaledLength(srcY, Scale());
+  return BlitPixels(ImageAtScale(image, y + pixels.H()), pixels, x, y, blend);
 }
 
 bool IGraphics::BlitPixels(BM_IBitmap* bitmap, const IBounds& dest, int srcX, int srcY, const IBlend* blend) {
@@ -482,11 +503,14 @@ void FramePosition(int32_t width, int32_t height, int frames, bool framesHorizon
 // Frames are found in the image drawn for the scale, whose strip the frames
 // divide as the 100 % one's.
 bool IGraphics::BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend) {
-  BM_IBitmap* bitmap = ImageAtScale(image);
+  // The strip's size is known before its rows are decoded: only the rows
+  // down to the frame's end are asked for.
+  BM_IBitmap* bitmap = ImageAtScale(image, 0);
   if (!bitmap) return true;
   int srcX, srcY;
   FramePosition(bitmap->GetWidth(), bitmap->GetHeight(), image.frames, image.framesHorizontal, frame, &srcX, &srcY);
-  return BlitPixels(bitmap, ToPixels(dest), srcX, srcY, blend);
+  const IBounds pixels = ToPixels(dest);
+  return BlitPixels(ImageAtScale(image, srcY + pixels.H()), pixels, srcX, srcY, blend);
 }
 
 void IGraphics::DrawGlyphText(const IBitmapRef& font, const IBounds& area, const ITextStyle& style,

@@ -17,6 +17,7 @@
 // process-wide caches (bitmaps by resource id, fonts by description) have a
 // lock each.
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,7 @@ class IParameter;
 class IControl;
 class BM_SysBitmap;
 class BM_MemBitmap;
+class BM_ProgressiveImage;
 struct IMenu;
 
 class IGraphics : public IEditor {
@@ -128,6 +130,11 @@ public:
   // The size of the image with this resource id without decoding it (the PNG
   // resource's header, like LoadPlatformBitmap); false when there is none.
   virtual bool PlatformImageSize(int resourceId, const char* name, int32_t* width, int32_t* height);  // 35
+  // Starts decoding the image with this resource id: the module's PNG
+  // resource is decoded a band of rows at a time, as drawing reaches down the
+  // image (a strip of frames only as far as the frames shown); anything else
+  // comes whole from LoadPlatformBitmap. Null when there is no such image.
+  virtual BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name);        // 36
   // Slots 17, 19, 20 and 27 hold no operation of this system: nothing calls
   // them and overriding them has no effect. They keep the operations after
   // them in their slots; removing one renumbers every later slot.
@@ -231,8 +238,9 @@ public:
   bool BlitImage(const IBitmapRef& image, const IBounds& dest, int srcX, int srcY, const IBlend* blend);
   // Draws frame (1-based; 1 for anything below 2) of the image into dest.
   bool BlitFrame(const IBitmapRef& image, const IBounds& dest, int frame, const IBlend* blend);
-  // The image's pixels at the current scale (decoded on first use), or null.
-  BM_IBitmap* ImageAtScale(const IBitmapRef& image);
+  // The image's pixels at the current scale, decoded at least down to row
+  // `rows` (of the scaled image), or null.
+  BM_IBitmap* ImageAtScale(const IBitmapRef& image, int32_t rows = INT32_MAX);
   // Text in a bitmap font whose frames are the characters from 32 (space)
   // upward, in cells of charWidth x charHeight with charSpacing pixels between
   // cells. Characters 0 to 32 and above 127 draw as a space; characters past
@@ -304,7 +312,7 @@ protected:
   void ChooseScaleForOpening();
   int ReadZoomChoice() const;
   void ShowZoomMenu(int x, int y);
-  BM_IBitmap* CachedImage(int resourceId, const char* name);
+  BM_IBitmap* CachedImage(int resourceId, const char* name, int32_t rows);
   // Copies from a bitmap in pixels, clipped to the area being drawn.
   bool BlitPixels(BM_IBitmap* bitmap, const IBounds& dest, int srcX, int srcY, const IBlend* blend);
   // The editor is being destroyed, by the plug-in base's destructor: closing

@@ -44,9 +44,9 @@ void IGraphicsOffscreen::CloseWindow() {
 
 void* IGraphicsOffscreen::NativeWindow() { return mOpen ? this : nullptr; }
 
-BM_IBitmap* IGraphicsOffscreen::LoadPlatformBitmap(int resourceId, const char* name) {
+BM_ProgressiveImage* IGraphicsOffscreen::OpenPlatformImage(int resourceId, const char* name) {
   ++mPlatformLoads;
-  return IGraphicsWindowless::LoadPlatformBitmap(resourceId, name);
+  return IGraphicsWindowless::OpenPlatformImage(resourceId, name);
 }
 
 void IGraphicsOffscreen::PrepareDrawing() {

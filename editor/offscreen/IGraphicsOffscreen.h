@@ -22,8 +22,8 @@ public:
   void* OpenWindow(void* parentWindow) override;
   void CloseWindow() override;
   void* NativeWindow() override;
-  // Counts the calls and loads as the windowless editor does.
-  BM_IBitmap* LoadPlatformBitmap(int resourceId, const char* name) override;
+  // Counts the calls and opens as the windowless editor does.
+  BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name) override;
   // Also sizes the screen image to the editor anew (cleared to 0).
   void PrepareDrawing() override;
   // The screen image takes the new size (cleared to 0).

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "bitmap/Bitmap.h"
+#include "bitmap/Png.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "tests/bitmap/TestBitmaps.h"
 
@@ -61,6 +62,11 @@ public:
     if (resourceId == FontId()) return MakeFontStrip(6, 11, 95, 108);
     auto it = Strips().find(resourceId);
     return it == Strips().end() ? nullptr : MakeStrip(it->second);
+  }
+  // Only the synthetic images, never the plug-in library's own.
+  BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name) override {
+    BM_IBitmap* whole = LoadPlatformBitmap(resourceId, name);
+    return whole ? new BM_ProgressiveImage(whole) : nullptr;
   }
   bool PlatformImageSize(int resourceId, const char*, int32_t* width, int32_t* height) override {
     if (resourceId == FontId()) {
