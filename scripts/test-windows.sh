@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # test-windows.sh: builds both DLLs (scripts/build-windows.sh), then
 # 1. runs the x86-64 suite, the test host (with the Linux render of the editor
-#    it compares its window with) and the x86-64 DLL's file check under
-#    64-bit Wine, on a virtual X display (Xvfb);
+#    it compares its window with; and loading, using and unloading the DLL
+#    100 times in one process, counting what the process holds) and the
+#    x86-64 DLL's file check under 64-bit Wine, on a virtual X display (Xvfb);
 # 2. runs the x86 DLL's file check (its code runs in scripts/test-x86.sh);
 # 3. renders the same audio through the x86-64 DLL under Wine and through the
 #    Linux library of build/release, and requires the same bytes;
 # 4. prints the processing speed the test host measured for the x86-64 DLL
-#    under Wine beside the same host's figure for the Linux library.
+#    under Wine beside the same host's figure for the Linux library, and the
+#    figures of its unload cycles.
 # Wine's prefix is kept in the cache folder (cmake/wine64-run.sh makes it);
 # runs of several builds of one machine take turns on it.
 set -euo pipefail
@@ -50,3 +52,4 @@ build/release/tests/host/morvane_test_host build/release/plugin/Morvane.so \
   --speed-out build/release/host-speed.txt >/dev/null
 echo "test-windows: processing speed, x86-64 DLL under Wine: $(cat build/win64/host-speed.txt)"
 echo "test-windows: processing speed, Linux library:         $(cat build/release/host-speed.txt)"
+sed 's/^/test-windows: x86-64 DLL under Wine: /' build/win64/host-unload-cycles.txt

@@ -94,6 +94,30 @@ WPARAM ButtonKey(UINT message) {
   }
 }
 
+// ReleaseCapture takes the capture from whichever window of the thread holds
+// it, a host's window too: the editor gives up only its own.
+void ReleaseOwnCapture(HWND window) {
+  if (GetCapture() == window) ReleaseCapture();
+}
+
+// The messages that end a gesture. While a text entry's box has the focus
+// they still reach the editor: the press that opened the entry began a
+// gesture, and its capture would otherwise hold the host's mouse (and the
+// box's clicks) until the next press.
+bool EndsGesture(UINT message) {
+  switch (message) {
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+    case WM_DESTROY:
+      return true;
+    default:
+      return false;
+  }
+}
+
 TOOLINFOA EditorTool(HWND window, const char* text) {
   TOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -282,9 +306,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
       mSwallowedReleases |= ButtonBit(message);
       return 0;
     }
-    if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP)
-      mSwallowedReleases &= ~ButtonBit(message);
-    return DefWindowProcA(window, message, w, l);
+    if (!EndsGesture(message)) return DefWindowProcA(window, message, w, l);
   }
 
   switch (message) {
@@ -391,12 +413,12 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
     case WM_MBUTTONUP:
       if (mSwallowedReleases & ButtonBit(message)) {
         mSwallowedReleases &= ~ButtonBit(message);
-        if (!(w & kButtonKeys)) ::ReleaseCapture();
+        if (!(w & kButtonKeys)) ReleaseOwnCapture(window);
         return 0;
       }
       if (w & kButtonKeys) return 0;
       OnMouseUp(MouseX(l), MouseY(l), ModifiersOf(w));
-      ::ReleaseCapture();
+      ReleaseOwnCapture(window);
       return 0;
 
     // The mouse was taken away mid-drag (a host's dialog, Alt+Tab, another
@@ -407,10 +429,20 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
 
     case WM_CANCELMODE:
       EndMouseGesture();
-      ::ReleaseCapture();
+      ReleaseOwnCapture(window);
       return DefWindowProcA(window, message, w, l);
 
+    // The host destroyed its window, and this one with it, without closing
+    // the editor first (CloseWindow destroys it unseen): the gesture ends
+    // with the window (the capture goes with it unannounced under Wine).
+    case WM_DESTROY:
+      EndMouseGesture();
+      return 0;
+
+    // A second click is a press like the first: during another button's
+    // drag it is ignored.
     case WM_LBUTTONDBLCLK:
+      if (w & kButtonKeys & ~MK_LBUTTON) return 0;
       if (OnDoubleClick(MouseX(l), MouseY(l), ModifiersOf(w))) SetCapture(window);
       return 0;
 

@@ -59,10 +59,23 @@ AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
 AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }
 
 #if defined(_WIN32)
+// The statically linked C++ runtime's release of its emergency exception
+// pool (about 73 KiB, allocated when the library loads), which nothing else
+// frees.
+namespace __gnu_cxx {
+void __freeres();
+}
+
 // The library's initialisation entry: records the module's instance handle,
-// whatever the reason for the call, and lets the load go on.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
+// whatever the reason for the call, and lets the load go on. Unloaded by
+// FreeLibrary (reserved is null; not at the process's end), it frees the
+// runtime's exception pool: hosts that load and unload the library again and
+// again (plug-in scans, projects opened and closed) would otherwise lose it
+// with every load. Only the library's static destructors run after this,
+// and they throw nothing.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   RecordModuleInstance(instance);
+  if (reason == DLL_PROCESS_DETACH && !reserved) __gnu_cxx::__freeres();
   return TRUE;
 }
 #endif

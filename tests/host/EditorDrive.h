@@ -2,8 +2,9 @@
 // The test host's editor session on the platform's windows: the editor of an
 // open effect opened as a child of a real top-level window of the host's,
 // messages pumped through the editor's redraw timer, the knob gesture made
-// with real mouse input, and the window's pixels read back. One
-// implementation per platform folder.
+// with real mouse input, and the window's pixels read back; and the library
+// loaded, used with its editors open and unloaded many times over, counting
+// what the process holds. One implementation per platform folder.
 #include <string>
 
 #include "framework/vst2/VstDefs.h"
@@ -21,5 +22,32 @@ struct EditorSession {
 
 // False with *failure when the platform has no editor window or a step failed.
 bool DriveEditor(AEffect* effect, const KnobGesture& gesture, EditorSession* session, std::string* failure);
+
+// What the process holds, as the platform counts it; -1 where it cannot.
+struct ProcessCounts {
+  long handles = -1;       // kernel object handles
+  long threads = -1;
+  long gdiObjects = -1;
+  long userObjects = -1;   // windows and the other user-interface objects
+  long privateKiB = -1;    // committed private memory
+};
+
+struct UnloadCycles {
+  int cycles = 0;          // the cycles completed
+  ProcessCounts first;     // after the first cycle
+  ProcessCounts warm;      // after the warm-up cycles
+  ProcessCounts last;      // after the last cycle
+  std::string howCounted;  // where each count came from
+};
+
+// `cycles` times in this process, which must not have the library loaded:
+// the library loaded, two instances made and resumed, both editors opened in
+// real windows of the host's and left to draw a few redraw ticks, both
+// editors closed, both instances closed, the library unloaded. It must be
+// gone from the process after each cycle, and its editor window class with
+// it. The counts are taken after the first cycle, after `warmUp` cycles and
+// after the last. False with *failure when the platform has no such check or
+// a step failed (a crash ends the process).
+bool RunUnloadCycles(const char* libraryPath, int cycles, int warmUp, UnloadCycles* result, std::string* failure);
 
 }  // namespace hosttest

@@ -1,13 +1,19 @@
 // morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE]
-//                           [--window-out FILE]
+//                           [--window-out FILE] [--unload-cycles N [--cycles-out FILE]]
 //
 // The project's own host: loads a plug-in library as hosts load it, runs the
 // VST2 round of a session (HostRound.h), measures the processing speed, and,
 // with a reference, drives the editor in a real window (EditorDrive.h): the
 // knob gesture must change its parameter, the host must see begin-edit,
 // automate and end-edit in that order, and the window must show the
-// reference's pixels exactly. Exit status 0 when every check held.
+// reference's pixels exactly. With --unload-cycles, first loads, uses (both
+// editors open) and unloads the library N times (EditorDrive.h): nothing may
+// crash, and after the warm-up cycles the process's handles, threads, GDI and
+// USER objects may not grow, nor its private memory by more than a small
+// tolerance; the figures go to --cycles-out too. Exit status 0 when every
+// check held.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -66,6 +72,60 @@ bool SamePixels(const Pixels& window, const Pixels& reference, std::string* what
   return false;
 }
 
+// The cycles after which what the process holds may no longer grow: the
+// first loads fill the C runtime's and Wine's own caches.
+constexpr int kWarmUpCycles = 5;
+// Private memory may grow by this much after the warm-up, in all: the heap's
+// own bookkeeping moves a little from cycle to cycle. An editor's drawing
+// bitmaps (578 x 299 x 4 bytes each) or the C++ runtime's exception pool
+// (about 73 KiB) left behind by each load would exceed it.
+constexpr long kMemoryToleranceKiB = 256;
+// Handles each load leaves behind that the plug-in cannot give back: the
+// statically linked winpthread library keeps a record of the thread that
+// first initialises a function-local static in the library (a duplicate of
+// the thread's handle and an event) and releases it only when that thread
+// ends, not when the library is unloaded while the host's thread lives on.
+constexpr long kRuntimeHandlesPerLoad = 2;
+
+// The figures of the unload cycles into *figures, one line per count; false
+// when a count grew after the warm-up.
+bool ReportUnloadCycles(const UnloadCycles& run, std::string* figures, std::string* what) {
+  struct Row {
+    const char* name;
+    long ProcessCounts::*count;
+    long tolerance;
+  };
+  const long loads = run.cycles - kWarmUpCycles;
+  const Row rows[] = {{"handles", &ProcessCounts::handles, kRuntimeHandlesPerLoad * loads},
+                      {"threads", &ProcessCounts::threads, 0},
+                      {"GDI objects", &ProcessCounts::gdiObjects, 0},
+                      {"USER objects", &ProcessCounts::userObjects, 0},
+                      {"private memory (KiB)", &ProcessCounts::privateKiB, kMemoryToleranceKiB}};
+  *figures = std::to_string(run.cycles) + " load, use, unload cycles (" + run.howCounted + ")\n";
+  bool ok = true;
+  for (const Row& row : rows) {
+    const long first = run.first.*row.count, warm = run.warm.*row.count, last = run.last.*row.count;
+    char line[200];
+    std::snprintf(line, sizeof line, "  %-20s after cycle 1: %ld, after cycle %d: %ld, after cycle %d: %ld", row.name,
+                  first, kWarmUpCycles, warm, run.cycles, last);
+    *figures += line;
+    if (row.tolerance > 0) {
+      std::snprintf(line, sizeof line, " (may grow by %ld after cycle %d)", row.tolerance, kWarmUpCycles);
+      *figures += line;
+    }
+    *figures += "\n";
+    if (first < 0 || warm < 0 || last < 0) {
+      *what += std::string(what->empty() ? "" : "; ") + row.name + " cannot be counted";
+      ok = false;
+    } else if (last - warm > row.tolerance) {
+      *what += std::string(what->empty() ? "" : "; ") + row.name + " grew from " + std::to_string(warm) + " to " +
+               std::to_string(last) + " (allowed: " + std::to_string(row.tolerance) + ")";
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +133,8 @@ int main(int argc, char** argv) {
   const char* speedOut = nullptr;
   const char* referencePath = nullptr;
   const char* windowOut = nullptr;
+  int unloadCycles = 0;
+  const char* cyclesOut = nullptr;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--speed-out") == 0 && hasValue) {
@@ -81,6 +143,14 @@ int main(int argc, char** argv) {
       referencePath = argv[++i];
     } else if (std::strcmp(argv[i], "--window-out") == 0 && hasValue) {
       windowOut = argv[++i];
+    } else if (std::strcmp(argv[i], "--unload-cycles") == 0 && hasValue) {
+      unloadCycles = std::atoi(argv[++i]);
+      if (unloadCycles <= kWarmUpCycles) {
+        libraryPath = nullptr;
+        break;
+      }
+    } else if (std::strcmp(argv[i], "--cycles-out") == 0 && hasValue) {
+      cyclesOut = argv[++i];
     } else if (!libraryPath && argv[i][0] != '-') {
       libraryPath = argv[i];
     } else {
@@ -90,8 +160,31 @@ int main(int argc, char** argv) {
   }
   if (!libraryPath) {
     std::fprintf(stderr, "usage: morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE] "
-                         "[--window-out FILE]\n");
+                         "[--window-out FILE] [--unload-cycles N (more than %d) [--cycles-out FILE]]\n",
+                 kWarmUpCycles);
     return 2;
+  }
+
+  // Before the library is loaded for the round: each cycle must unload it.
+  std::string what;
+  if (unloadCycles > 0) {
+    UnloadCycles run;
+    if (!RunUnloadCycles(libraryPath, unloadCycles, kWarmUpCycles, &run, &what)) {
+      return Failed("unload cycles: " + what);
+    }
+    std::string figures;
+    const bool held = ReportUnloadCycles(run, &figures, &what);
+    for (size_t start = 0, end; start < figures.size(); start = end + 1) {
+      end = figures.find('\n', start);
+      std::printf("morvane_test_host: %s\n", figures.substr(start, end - start).c_str());
+    }
+    if (cyclesOut) {
+      std::FILE* file = std::fopen(cyclesOut, "w");
+      if (!file || std::fputs(figures.c_str(), file) < 0 || std::fclose(file) != 0) {
+        return Failed("cannot write the unload cycles' figures");
+      }
+    }
+    if (!held) return Failed("unload cycles: " + what);
   }
 
   void* library = vst2test::OpenLibrary(libraryPath);
@@ -101,7 +194,6 @@ int main(int argc, char** argv) {
   AEffect* twin = entry ? entry(&RecordingHost) : nullptr;
   if (!effect || !twin) return Failed("no plug-in from VSTPluginMain");
 
-  std::string what;
   if (!RunRound(effect, twin, &what)) return Failed("VST2 round: " + what);
   twin->dispatcher(twin, effClose, 0, 0, nullptr, 0.0f);
   std::printf("morvane_test_host: VST2 round passed (open, rate, block size, both precisions, chunks)\n");

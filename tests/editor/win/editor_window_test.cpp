@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/IControls.h"
@@ -66,11 +69,27 @@ protected:
   WinEditor() { graphics = MakeEditor(&fx); }
   ~WinEditor() override { graphics->CloseWindow(); }
 
-  static TestWin* MakeEditor(TestEffect* fx) {
+  // The Attack knob at (10, 10); with prompting knobs also an "Attack
+  // Length" knob at (50, 10) whose right click opens a text entry, and a knob
+  // at (10, 50) on parameter 1, made a list of three, whose right click opens
+  // a menu.
+  static TestWin* MakeEditor(TestEffect* fx, bool promptingKnobs = false) {
     auto* g = new TestWin(fx, 100, 80, 25);
     g->SetModule(GetModuleHandleA(nullptr));
     g->AddBackground(kBackId, "back.png");
-    g->AddControl(new IKnobMultiControl(fx, 10, 10, 0, g->LoadImageStrip(kKnobId, "knob.png", 100)));
+    const IBitmapRef knob = g->LoadImageStrip(kKnobId, "knob.png", 100);
+    g->AddControl(new IKnobMultiControl(fx, 10, 10, 0, knob));
+    if (promptingKnobs) {
+      IParameter* mode = fx->GetParam(1);
+      mode->DefineEnum("Mode", 0, 3);
+      for (int i = 0; i < 3; ++i) mode->SetDisplayText(i, i == 0 ? "soft" : i == 1 ? "hard" : "clip");
+      auto* entryKnob = new IKnobMultiControl(fx, 50, 10, 3, knob);
+      auto* menuKnob = new IKnobMultiControl(fx, 10, 50, 1, knob);
+      entryKnob->SetPrompt(true);
+      menuKnob->SetPrompt(true);
+      g->AddControl(entryKnob);
+      g->AddControl(menuKnob);
+    }
     fx->AttachEditor(g);
     g->ApplyPendingValues();
     return g;
@@ -341,6 +360,136 @@ TEST_F(WinEditor, PopupMenuReturnsTheChosenSubmenuItem) {
   int whole = 0;
   for (const IBounds& area : graphics->presented) whole += area == IBounds(0, 0, 100, 80);
   EXPECT_EQ(whole, 2);
+}
+
+// ---- gestures as the host sees them ---------------------------------------------------
+
+// One step of a gesture case. Presses, releases and moves carry the buttons
+// still held, as Windows sends them.
+enum class Step {
+  kLeftDown, kLeftUp, kRightDown, kRightUp,
+  kLeftDouble,      // WM_LBUTTONDBLCLK: the second press of a double click
+  kMoveUp,          // 4 pixels up: 0.05 on a 20-pixel knob at gearing 4
+  kHostCaptures,    // a window of the host's takes the mouse capture
+  kCancelMode,      // WM_CANCELMODE, as a dialog opening sends it
+  kClose,           // the host closes the editor (effEditClose)
+  kHostWindowGoes,  // the host destroys the window holding the editor
+  kMenuThird,       // keys for the next menu: its third item
+  kMenuEscape,      // a key for the next menu: Escape
+  kType7,           // "7" and Return in the entry box, then a redraw tick
+};
+
+struct GestureCase {
+  const char* what;
+  int x, y;  // where the pointer starts
+  // Each step and the calls the host sees during it: "begin", "value V"
+  // (the normalised value), "end".
+  std::vector<std::pair<Step, const char*>> steps;
+  bool hostKeepsCapture;  // the host's window holds the capture at the end
+};
+
+TEST_F(WinEditor, EveryBeginEditGetsOneEndEditHoweverTheGestureEnds) {
+  using S = Step;
+  const GestureCase cases[] = {
+      {"a window of the host's takes the capture mid-drag", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kHostCaptures, "end"}, {S::kMoveUp, ""},
+        {S::kLeftUp, ""}},
+       true},
+      {"WM_CANCELMODE mid-drag", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kCancelMode, "end"}, {S::kMoveUp, ""},
+        {S::kLeftUp, ""}},
+       false},
+      {"WM_CANCELMODE leaves the host's capture alone", 15, 25, {{S::kHostCaptures, ""}, {S::kCancelMode, ""}}, true},
+      {"the editor closed mid-drag", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kClose, "end"}}, false},
+      {"the host's window destroyed mid-drag", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kHostWindowGoes, "end"}, {S::kClose, ""}}, false},
+      {"the right button pressed and released during a left drag", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kRightDown, ""}, {S::kMoveUp, "value 0.55"}, {S::kRightUp, ""},
+        {S::kMoveUp, "value 0.6"}, {S::kLeftUp, "end"}},
+       false},
+      {"the left button released before the right", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kRightDown, ""}, {S::kLeftUp, ""}, {S::kMoveUp, "value 0.55"},
+        {S::kRightUp, "end"}},
+       false},
+      {"a double click restores the default", 15, 25,
+       {{S::kLeftDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kLeftUp, "end"}, {S::kLeftDown, "begin"},
+        {S::kLeftUp, "end"}, {S::kLeftDouble, "begin value 0.5 end"}, {S::kLeftUp, ""}},
+       false},
+      {"a double click during a right drag is a second button", 15, 25,
+       {{S::kRightDown, "begin"}, {S::kMoveUp, "value 0.55"}, {S::kLeftDown, ""}, {S::kLeftUp, ""},
+        {S::kLeftDouble, ""}, {S::kLeftUp, ""}, {S::kMoveUp, "value 0.6"}, {S::kRightUp, "end"}},
+       false},
+      {"a right click choosing from a menu", 15, 65,
+       {{S::kMenuThird, ""}, {S::kRightDown, "begin value 1 end"}, {S::kRightUp, ""}}, false},
+      {"a right click dismissing a menu", 15, 65,
+       {{S::kMenuEscape, ""}, {S::kRightDown, "begin end"}, {S::kRightUp, ""}}, false},
+      {"a right click opening a text entry", 55, 25,
+       {{S::kRightDown, "begin"}, {S::kRightUp, "end"}, {S::kType7, "value 0.35"}}, false},
+  };
+
+  for (const GestureCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestEffect caseFx;
+    TestWin* g = MakeEditor(&caseFx, true);
+    // The host's window for this editor, inside the shared frame.
+    HWND host = CreateWindowExA(0, "EditorWindowTestFrame", "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, frame,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    editor = static_cast<HWND>(g->OpenWindow(host));
+    ASSERT_NE(editor, nullptr);
+    caseFx.calls.clear();
+    int x = c.x, y = c.y;
+    WPARAM held = 0;
+    auto button = [&](UINT message, WPARAM key, bool down) {
+      held = down ? held | key : held & ~key;
+      Send(message, held, At(x, y));
+    };
+    auto menuKeys = [&](std::initializer_list<WPARAM> keys) {
+      SetForegroundWindow(frame);
+      for (WPARAM key : keys) PostMessageA(editor, WM_KEYDOWN, key, 0);
+    };
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      switch (c.steps[i].first) {
+        case S::kLeftDown: button(WM_LBUTTONDOWN, MK_LBUTTON, true); break;
+        case S::kLeftUp: button(WM_LBUTTONUP, MK_LBUTTON, false); break;
+        case S::kRightDown: button(WM_RBUTTONDOWN, MK_RBUTTON, true); break;
+        case S::kRightUp: button(WM_RBUTTONUP, MK_RBUTTON, false); break;
+        case S::kLeftDouble: button(WM_LBUTTONDBLCLK, MK_LBUTTON, true); break;
+        case S::kMoveUp:
+          y -= 4;
+          Send(WM_MOUSEMOVE, held, At(x, y));
+          break;
+        case S::kHostCaptures: SetCapture(frame); break;
+        case S::kCancelMode: Send(WM_CANCELMODE, 0, 0); break;
+        case S::kClose: g->CloseWindow(); break;
+        case S::kHostWindowGoes: DestroyWindow(host); break;
+        case S::kMenuThird: menuKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}); break;
+        case S::kMenuEscape: menuKeys({VK_ESCAPE}); break;
+        case S::kType7:
+          SendMessageA(g->EntryWindow(), WM_CHAR, '7', 0);
+          SendMessageA(g->EntryWindow(), WM_KEYDOWN, VK_RETURN, 0);
+          Tick();
+          break;
+      }
+      std::string seen;
+      for (const Call& call : caseFx.calls) {
+        char value[32];
+        std::snprintf(value, sizeof value, "value %g", call.value);
+        const std::string name = call.what == "BeginHostEdit"       ? "begin"
+                                 : call.what == "NotifyHostOfParam" ? value
+                                 : call.what == "EndHostEdit"       ? "end"
+                                                                    : "";
+        if (!name.empty()) seen += (seen.empty() ? "" : " ") + name;
+      }
+      caseFx.calls.clear();
+      EXPECT_EQ(seen, c.steps[i].second) << "step " << i;
+    }
+    EXPECT_EQ(GetCapture(), c.hostKeepsCapture ? frame : nullptr);
+    if (GetCapture()) ReleaseCapture();
+    g->CloseWindow();
+    if (IsWindow(host)) DestroyWindow(host);
+  }
+  editor = nullptr;
 }
 
 }  // namespace

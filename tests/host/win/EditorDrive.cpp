@@ -1,14 +1,21 @@
 #include "tests/host/EditorDrive.h"
 
 #include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "tests/vst2/PluginLibrary.h"
 
 namespace hosttest {
 
 namespace {
 
 const char kFrameClass[] = "MorvaneTestHostFrame";
+const char kEditorClass[] = "IEffectWndClass";  // the editor window's class, as hosts see it
 constexpr UINT_PTR kRedrawTimerId = 2;
 
 bool Fail(std::string* failure, const std::string& what) {
@@ -16,22 +23,26 @@ bool Fail(std::string* failure, const std::string& what) {
   return false;
 }
 
-// Dispatches messages, as a host's loop does, until the editor's redraw
-// timer has ticked `ticks` times or the time runs out; the ticks counted.
-int Pump(HWND editor, int ticks, DWORD timeoutMs) {
-  int seen = 0;
+// Dispatches messages, as a host's loop does, until each editor's redraw
+// timer has ticked `ticks` times or the time runs out; the fewest ticks
+// counted.
+int Pump(const std::vector<HWND>& editors, int ticks, DWORD timeoutMs) {
+  std::vector<int> seen(editors.size(), 0);
+  auto fewest = [&] { return seen.empty() ? 0 : *std::min_element(seen.begin(), seen.end()); };
   const DWORD start = GetTickCount();
-  while (seen < ticks && GetTickCount() - start < timeoutMs) {
+  while (fewest() < ticks && GetTickCount() - start < timeoutMs) {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
       continue;
     }
-    if (msg.message == WM_TIMER && msg.hwnd == editor && msg.wParam == kRedrawTimerId) ++seen;
+    if (msg.message == WM_TIMER && msg.wParam == kRedrawTimerId) {
+      for (size_t i = 0; i < editors.size(); ++i) seen[i] += msg.hwnd == editors[i];
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return seen;
+  return fewest();
 }
 
 // Absolute mouse input at a screen point, with the given button flags.
@@ -116,10 +127,10 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
   if (e->dispatcher(e, effEditOpen, 0, 0, frame, 0.0f) != 1) {
     Fail(failure, "effEditOpen failed");
   } else if (!(editor = GetWindow(frame, GW_CHILD)) || !GetClassNameA(editor, className, sizeof className) ||
-             std::strcmp(className, "IEffectWndClass") != 0) {
-    Fail(failure, "the editor is no child window of class IEffectWndClass");
+             std::strcmp(className, kEditorClass) != 0) {
+    Fail(failure, std::string("the editor is no child window of class ") + kEditorClass);
   } else {
-    session->ticksBefore = Pump(editor, 5, 5000);
+    session->ticksBefore = Pump({editor}, 5, 5000);
     session->valueBefore = e->getParameter(e, gesture.param);
     HostCalls().clear();
 
@@ -127,13 +138,13 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
     ClientToScreen(editor, &press);
     POINT moved = {press.x, press.y + gesture.dy};
     ok = MouseInput(press, 0);
-    Pump(editor, 1, 2000);
+    Pump({editor}, 1, 2000);
     ok = ok && MouseInput(press, MOUSEEVENTF_LEFTDOWN);
-    Pump(editor, 1, 2000);
+    Pump({editor}, 1, 2000);
     ok = ok && MouseInput(moved, 0);
-    Pump(editor, 1, 2000);
+    Pump({editor}, 1, 2000);
     ok = ok && MouseInput(moved, MOUSEEVENTF_LEFTUP);
-    session->ticksAfter = Pump(editor, 5, 5000);
+    session->ticksAfter = Pump({editor}, 5, 5000);
     session->valueAfter = e->getParameter(e, gesture.param);
     if (!ok) Fail(failure, "mouse input was refused");
     if (ok && !ReadWindow(editor, width, height, &session->window)) ok = Fail(failure, "the window cannot be read");
@@ -142,6 +153,232 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
   if (ok && editor && IsWindow(editor)) ok = Fail(failure, "the editor window outlived effEditClose");
   DestroyWindow(frame);
   UnregisterClassA(kFrameClass, instance);
+  return ok;
+}
+
+// ---- unload cycles ----------------------------------------------------------------
+
+namespace {
+
+const char kCyclesFrameClass[] = "MorvaneTestHostCycles";
+constexpr int kCycleTicks = 3;  // redraw ticks each editor draws per cycle
+
+// Kernel handles: GetProcessHandleCount. Wine answers it with 0; there the
+// handle values (multiples of 4, below 65536 in Wine) that
+// GetHandleInformation takes are counted.
+long CountHandles(std::string* how) {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) {
+    *how += "handles: GetProcessHandleCount; ";
+    return static_cast<long>(count);
+  }
+  long probed = 0;
+  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+    DWORD flags;
+    probed += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+  }
+  *how += "handles: values GetHandleInformation takes (GetProcessHandleCount answers 0); ";
+  return probed;
+}
+
+long CountThreads() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  long count = 0;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND window, LPARAM count) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId()) ++*reinterpret_cast<long*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountOwnWindowAndChildren(HWND window, LPARAM count) {
+  CountOwnWindow(window, count);
+  EnumChildWindows(window, CountOwnWindow, count);
+  return TRUE;
+}
+
+// GDI and USER objects: GetGuiResources. Wine does not implement it. There
+// GDI objects are the 16-bit handle values GetObjectType takes (Wine's
+// handle table accepts a handle's index alone), and USER objects the
+// process's windows: top-level ones, their children, message-only ones.
+void CountGuiObjects(ProcessCounts* counts, std::string* how) {
+  SetLastError(0);
+  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  if (gdi > 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+    counts->gdiObjects = static_cast<long>(gdi);
+    counts->userObjects = static_cast<long>(user);
+    *how += "GDI and USER objects: GetGuiResources; ";
+    return;
+  }
+  long objects = 0;
+  for (ULONG_PTR value = 1; value < 0x10000; ++value) objects += GetObjectType(reinterpret_cast<HGDIOBJ>(value)) != 0;
+  counts->gdiObjects = objects;
+  long windows = 0;
+  EnumWindows(CountOwnWindowAndChildren, reinterpret_cast<LPARAM>(&windows));
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+       w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr)) {
+    CountOwnWindowAndChildren(w, reinterpret_cast<LPARAM>(&windows));
+  }
+  counts->userObjects = windows;
+  *how += "GDI objects: 16-bit handle values GetObjectType takes, USER objects: the process's windows "
+          "(GetGuiResources is not implemented); ";
+}
+
+// Committed private memory: PagefileUsage, which Wine fills (PrivateUsage
+// it leaves 0).
+long CountPrivateKiB(std::string* how) {
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) return -1;
+  *how += "memory: PagefileUsage";
+  return static_cast<long>(memory.PagefileUsage / 1024);
+}
+
+// Dispatches what is queued, then counts.
+ProcessCounts Count(std::string* how) {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  ProcessCounts counts;
+  how->clear();
+  counts.handles = CountHandles(how);
+  counts.threads = CountThreads();
+  CountGuiObjects(&counts, how);
+  counts.privateKiB = CountPrivateKiB(how);
+  return counts;
+}
+
+// One cycle, each editor in its own child window of the host's frame, side
+// by side:
+// 1. LoadLibrary; VSTPluginMain twice.
+// 2. Each instance opened, given the rate and block size, resumed, one block
+//    processed; its editor opened in its window.
+// 3. Messages pumped until both editors' redraw timers ticked kCycleTicks
+//    times.
+// 4. Each editor closed (its window must go), the instance suspended and
+//    closed, its host window destroyed.
+// 5. FreeLibrary: no module may hold VSTPluginMain's address afterwards, and
+//    the editor's window class must be gone with the library.
+bool Cycle(const char* path, HWND frame, std::string* failure) {
+  bool ok = true;
+  auto fail = [&](const std::string& what) {
+    if (ok) Fail(failure, what);
+    ok = false;
+  };
+  void* library = vst2test::OpenLibrary(path);
+  if (!library) return Fail(failure, std::string("cannot load ") + path);
+  auto entry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(library, "VSTPluginMain"));
+  AEffect* effects[2] = {};
+  HWND hosts[2] = {};
+  HWND editors[2] = {};
+  for (int i = 0; i < 2 && ok; ++i) {
+    AEffect* e = effects[i] = entry ? entry(&RecordingHost) : nullptr;
+    if (!e) {
+      fail("no plug-in from VSTPluginMain");
+      break;
+    }
+    e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, kSampleRate);
+    e->dispatcher(e, effSetBlockSize, 0, kBlockFrames, nullptr, 0.0f);
+    e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    std::vector<float> in0(kBlockFrames, 0.25f), in1(kBlockFrames, -0.25f), out0(kBlockFrames), out1(kBlockFrames);
+    float* ins[2] = {in0.data(), in1.data()};
+    float* outs[2] = {out0.data(), out1.data()};
+    e->processReplacing(e, ins, outs, kBlockFrames);
+
+    ERect* rect = nullptr;
+    if (e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f) != 1 || !rect) {
+      fail("no editor rectangle");
+      break;
+    }
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    hosts[i] = CreateWindowExA(0, kCyclesFrameClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, i * width, 0, width,
+                               height, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!hosts[i]) {
+      fail("the host's window for an editor cannot be made");
+    } else if (e->dispatcher(e, effEditOpen, 0, 0, hosts[i], 0.0f) != 1 ||
+               !(editors[i] = GetWindow(hosts[i], GW_CHILD))) {
+      fail("effEditOpen made no editor window");
+    }
+  }
+  if (ok && Pump({editors[0], editors[1]}, kCycleTicks, 5000) < kCycleTicks) {
+    fail("the editors' redraw timers ticked too rarely");
+  }
+
+  for (int i = 0; i < 2; ++i) {
+    AEffect* e = effects[i];
+    if (!e) continue;
+    e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
+    if (editors[i] && IsWindow(editors[i])) fail("an editor window outlived effEditClose");
+    e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    if (hosts[i]) DestroyWindow(hosts[i]);
+  }
+  HostCalls().clear();
+
+  vst2test::CloseLibrary(library);
+  HMODULE holder = nullptr;
+  if (entry && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                  reinterpret_cast<LPCSTR>(entry), &holder)) {
+    fail("the library stayed loaded after FreeLibrary");
+  }
+  WNDCLASSA info;
+  if (GetClassInfoA(static_cast<HINSTANCE>(library), kEditorClass, &info)) {
+    fail("the editor's window class outlived the library");
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool RunUnloadCycles(const char* path, int cycles, int warmUp, UnloadCycles* result, std::string* failure) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.lpszClassName = kCyclesFrameClass;
+  if (!RegisterClassA(&wc)) return Fail(failure, "the host's window class cannot be registered");
+  // Room for two editors of Morvane's size (578 x 299) side by side.
+  RECT frameRect = {0, 0, 1200, 320};
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  AdjustWindowRect(&frameRect, style, FALSE);
+  HWND frame = CreateWindowExA(0, kCyclesFrameClass, "Morvane test host: unload cycles", style, 0, 0,
+                               frameRect.right - frameRect.left, frameRect.bottom - frameRect.top, nullptr, nullptr,
+                               instance, nullptr);
+  if (!frame) {
+    UnregisterClassA(kCyclesFrameClass, instance);
+    return Fail(failure, "the host's window cannot be made");
+  }
+  ShowWindow(frame, SW_SHOWNORMAL);
+  UpdateWindow(frame);
+
+  // A host has the common dialogs loaded for its own use. Loaded and unloaded
+  // with the library instead, they would bring Wine's print spooler library
+  // along, which leaves a mutex handle behind each time it is unloaded.
+  HMODULE dialogs = LoadLibraryA("comdlg32.dll");
+  bool ok = true;
+  for (int n = 1; n <= cycles && ok; ++n) {
+    ok = Cycle(path, frame, failure);
+    if (!ok) *failure = "cycle " + std::to_string(n) + ": " + *failure;
+    result->cycles = n;
+    if (ok && n == 1) result->first = Count(&result->howCounted);
+    if (ok && n == warmUp) result->warm = Count(&result->howCounted);
+    if (ok && n == cycles) result->last = Count(&result->howCounted);
+  }
+  DestroyWindow(frame);
+  UnregisterClassA(kCyclesFrameClass, instance);
+  if (dialogs) FreeLibrary(dialogs);
   return ok;
 }
 
