@@ -263,6 +263,9 @@ void IGraphicsX11::DoCloseWindow() {
   mVisual = nullptr;
   mDepth = 0;
   mDamage = IBounds();
+  // A closed editor holds no window-sized memory; the next opening makes it
+  // again (from memory the process has just given back, so cheaply).
+  DeleteDrawingBitmaps();
 }
 
 void* IGraphicsX11::NativeWindow() {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "bitmap/Bitmap.h"
 #include "editor/x11/XErrorTrap.h"
@@ -31,6 +33,66 @@ unsigned long PlaceChannel(uint32_t c, unsigned long mask) {
   return ((c * max + 127) / 255) << shift;
 }
 
+// One shared-memory segment kept back when an image goes, for the process's
+// next image: a new segment is a fresh mapping the size of the window, whose
+// pages the kernel must clear and map in one by one as the first frame is
+// written. It stays mapped here (marked for removal, so it goes with the
+// process), and the server attaches it anew for each connection.
+struct SpareSegment {
+  std::mutex lock;
+  int shmid = -1;
+  char* address = nullptr;
+  size_t bytes = 0;
+};
+
+SpareSegment& Spare() {
+  static SpareSegment spare;
+  return spare;
+}
+
+// A segment of at least `bytes`: the spare one when it is large enough, else
+// a new one (marked for removal at once: it goes when both sides have
+// detached, even if the process dies first). False when none can be had.
+bool TakeSegment(size_t bytes, XShmSegmentInfo* shm, size_t* size) {
+  {
+    SpareSegment& spare = Spare();
+    std::lock_guard<std::mutex> guard(spare.lock);
+    if (spare.address && spare.bytes >= bytes) {
+      shm->shmid = spare.shmid;
+      shm->shmaddr = spare.address;
+      *size = spare.bytes;
+      spare.shmid = -1;
+      spare.address = nullptr;
+      spare.bytes = 0;
+      return true;
+    }
+  }
+  shm->shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  if (shm->shmid < 0) return false;
+  void* address = shmat(shm->shmid, nullptr, 0);
+  shmctl(shm->shmid, IPC_RMID, nullptr);
+  if (address == reinterpret_cast<void*>(-1)) return false;
+  shm->shmaddr = static_cast<char*>(address);
+  *size = bytes;
+  return true;
+}
+
+// A segment no longer in use: kept as the spare when there is none, or
+// when it is larger than the spare; unmapped otherwise.
+void GiveBackSegment(const XShmSegmentInfo& shm, size_t bytes) {
+  char* unmap = shm.shmaddr;
+  {
+    SpareSegment& spare = Spare();
+    std::lock_guard<std::mutex> guard(spare.lock);
+    if (!spare.address || spare.bytes < bytes) {
+      std::swap(unmap, spare.address);
+      spare.shmid = shm.shmid;
+      spare.bytes = bytes;
+    }
+  }
+  if (unmap) shmdt(unmap);
+}
+
 }  // namespace
 
 XImageSurface::~XImageSurface() { Destroy(); }
@@ -47,10 +109,8 @@ bool XImageSurface::Create(Display* display, Visual* visual, int depth, int widt
                              static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (mImage) {
       const size_t bytes = static_cast<size_t>(mImage->bytes_per_line) * static_cast<size_t>(mImage->height);
-      mShm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-      void* address = mShm.shmid >= 0 ? shmat(mShm.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
-      if (address != reinterpret_cast<void*>(-1)) {
-        mShm.shmaddr = mImage->data = static_cast<char*>(address);
+      if (TakeSegment(bytes, &mShm, &mShmBytes)) {
+        mImage->data = mShm.shmaddr;
         mShm.readOnly = False;
         // A server on another machine refuses the segment (BadAccess): the
         // error count tells, after the round trip.
@@ -58,12 +118,9 @@ bool XImageSurface::Create(Display* display, Visual* visual, int depth, int widt
         const bool sent = XShmAttach(display, &mShm);
         XSync(display, False);
         mShmAttached = sent && ErrorsOf(display).count == before;
+        if (!mShmAttached) GiveBackSegment(mShm, mShmBytes);
       }
-      // Marked for removal at once: the segment goes when both sides have
-      // detached, even if the process dies first.
-      if (mShm.shmid >= 0) shmctl(mShm.shmid, IPC_RMID, nullptr);
       if (!mShmAttached) {
-        if (mShm.shmaddr) shmdt(mShm.shmaddr);
         mImage->data = nullptr;
         XDestroyImage(mImage);
         mImage = nullptr;
@@ -100,9 +157,9 @@ void XImageSurface::Destroy() {
   if (mImage) {
     if (mShmAttached) {
       XShmDetach(mDisplay, &mShm);
-      // The server must have let go before the segment is unmapped here.
+      // The server must have let go before the segment is used again.
       XSync(mDisplay, False);
-      shmdt(mShm.shmaddr);
+      GiveBackSegment(mShm, mShmBytes);
       mImage->data = nullptr;
     }
     XDestroyImage(mImage);

@@ -40,6 +40,7 @@ private:
   Display* mDisplay = nullptr;
   XImage* mImage = nullptr;
   XShmSegmentInfo mShm = {};
+  size_t mShmBytes = 0;
   bool mShmAttached = false;
   bool mWordsAsTheyAre = false;  // 32 bits per pixel, 0xFF0000 red, 0xFF00 green, 0xFF blue, our byte order
   bool mOpaqueTopByte = false;   // a 32-bit visual: the top byte is alpha, always opaque here

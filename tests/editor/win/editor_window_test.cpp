@@ -33,6 +33,16 @@ public:
     if (resourceId == kKnobId) return editor_test::MakeStrip({20, 2000, 100, 9});
     return nullptr;
   }
+  BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name) override {
+    BM_IBitmap* whole = LoadPlatformBitmap(resourceId, name);
+    return whole ? new BM_ProgressiveImage(whole) : nullptr;
+  }
+  bool PlatformImageSize(int resourceId, const char*, int32_t* width, int32_t* height) override {
+    if (resourceId != kBackId && resourceId != kKnobId) return false;
+    *width = resourceId == kBackId ? 100 : 20;
+    *height = resourceId == kBackId ? 80 : 2000;
+    return true;
+  }
   bool PresentArea(const IBounds& area) override {
     presented.push_back(area);
     return IGraphicsWin::PresentArea(area);
