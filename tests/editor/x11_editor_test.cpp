@@ -49,8 +49,8 @@ const float kState[][2] = {{0, 0.8f}, {1, 0.25f}, {3, 0.9f}, {4, 0.6f}, {7, 0.1f
 // a window has no alpha); the first difference goes to *first.
 int Differences(XImage* window, BM_MemBitmap& render, std::string* first) {
   int count = 0;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  for (int y = 0; y < render.GetHeight(); ++y) {
+    for (int x = 0; x < render.GetWidth(); ++x) {
       const uint32_t want = render.GetBits()[y * render.GetRowSpan() + x] & 0xFFFFFF;
       const uint32_t got = x11_test::Rgb(window, x, y);
       if (want != got && count++ == 0) {
@@ -63,14 +63,20 @@ int Differences(XImage* window, BM_MemBitmap& render, std::string* first) {
   return count;
 }
 
-// Morvane with the off-screen editor in the state above, drawn once.
+void HostScale(AEffect* e, float scale) {
+  Dispatch(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
+}
+
+// Morvane with the off-screen editor in the state above, drawn once, at the
+// size the host's scale asks for.
 struct Reference {
   Morvane plug{nullptr, IGraphicsOffscreen::Make};
   IGraphicsOffscreen* graphics;
 
-  Reference() {
+  explicit Reference(float scale = 1.0f) {
     AEffect* e = plug.GetAEffect();
     Dispatch(e, effOpen);
+    HostScale(e, scale);
     for (const auto& v : kState) e->setParameter(e, static_cast<VstInt32>(v[0]), v[1]);
     Dispatch(e, effEditOpen);
     graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
@@ -369,6 +375,49 @@ TEST_F(X11Editor, WindowShowsTheOffscreenRenderAndRepaintsWhatWasLost) {
 }
 
 // The same through the editor class linked directly, with and without MIT-SHM.
+// At 150 % and 200 % the window has the size of the scale and shows the
+// off-screen render of that size; a new scale while open resizes it.
+TEST_F(X11Editor, AtEachSizeTheWindowShowsTheOffscreenRender) {
+  XHost big(40, 40, 1200, 640);
+  for (const auto& v : kState) effect->setParameter(effect, static_cast<VstInt32>(v[0]), v[1]);
+  for (float scale : {1.5f, 2.0f}) {
+    HostScale(effect, scale);
+    ASSERT_TRUE(Open(effect, big));
+    IdleFor(Idler(effect), 120);
+    const Window window = big.EditorWindow();
+    ASSERT_NE(window, 0u);
+    Reference reference(scale);
+    const int width = reference.graphics->Screen().GetWidth();
+    const int height = reference.graphics->Screen().GetHeight();
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(big.display, window, &attributes));
+    EXPECT_EQ(attributes.width, width);
+    EXPECT_EQ(attributes.height, height);
+    XImage* shown = big.Grab(window, width, height);
+    ASSERT_NE(shown, nullptr);
+    std::string first;
+    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << scale << ": " << first;
+    XDestroyImage(shown);
+    Dispatch(effect, effEditClose);
+  }
+
+  ASSERT_TRUE(Open(effect, big));
+  recorder.Clear();
+  HostScale(effect, 1.0f);
+  EXPECT_EQ(recorder.Count(audioMasterSizeWindow), 1);
+  IdleFor(Idler(effect), 120);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(big.display, big.EditorWindow(), &attributes));
+  EXPECT_EQ(attributes.width, kWidth);
+  EXPECT_EQ(attributes.height, kHeight);
+  XImage* shown = big.Grab(big.EditorWindow(), kWidth, kHeight);
+  ASSERT_NE(shown, nullptr);
+  Reference reference;
+  std::string first;
+  EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << first;
+  XDestroyImage(shown);
+}
+
 TEST_F(X11Editor, SharedAndPlainImagesShowTheSamePixels) {
   Reference reference;
   for (bool shared : {true, false}) {

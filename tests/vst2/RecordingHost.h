@@ -37,6 +37,7 @@ struct RecordingHost {
   VstIntPtr vendorVersion = 0;     // audioMasterGetVendorVersion
   VstIntPtr processLevel = 0;      // audioMasterGetCurrentProcessLevel
   VstIntPtr processEventsAnswer = 1;
+  VstIntPtr sizeWindowAnswer = 1;  // audioMasterSizeWindow: 1 the host resized, 0 it cannot
   bool hasTime = false;            // audioMasterGetTime answers &time
   VstTimeInfo time{};
   // Called with each request after it is recorded, as a host reacting to it would.
@@ -68,6 +69,8 @@ struct RecordingHost {
         return 1;
       case audioMasterGetVendorVersion:
         return vendorVersion;
+      case audioMasterSizeWindow:
+        return sizeWindowAnswer;
       case audioMasterGetCurrentProcessLevel:
         return processLevel;
       case audioMasterGetTime:
