@@ -11,7 +11,8 @@
 # rim click in a small room; 8 s, stereo, 44.1 kHz), written next to the
 # results. The WAV files go to DIR (default out/demo, or $MORVANE_DEMO_OUT);
 # the script ends with one line per file: peak and RMS level in dBFS.
-# It also draws the editor with the linked-stereo settings into DIR/editor.png.
+# It also draws the editor with the linked-stereo settings into DIR/editor.png,
+# and at 200 % into DIR/editor-200.png.
 set -euo pipefail
 
 usage() { awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; }
@@ -87,5 +88,7 @@ run sustain-cut   --set "Sustain=-100"
 run linked-stereo --set "Attack=60" --set "Attack Link=100" --set "Sustain=-50" --set "Sustain Link=100"
 
 "$render" "$out/editor.png" --set "Attack=60" --set "Attack Link=100" --set "Sustain=-50" --set "Sustain Link=100"
-echo "demo: the WAV files and editor.png are in $out"
+"$render" "$out/editor-200.png" --scale 200 --set "Attack=60" --set "Attack Link=100" --set "Sustain=-50" \
+  --set "Sustain Link=100"
+echo "demo: the WAV files, editor.png and editor-200.png are in $out"
 "$host" stats "${files[@]}"

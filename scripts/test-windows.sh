@@ -24,6 +24,9 @@ bash scripts/build-windows.sh
 ref=$(bash scripts/render-reference.sh)
 # The Linux render of the editor that the test host compares its window with.
 bash scripts/render-editor-reference.sh build/win64/editor-reference.mvpx
+for percent in 150 200; do
+  bash scripts/render-editor-reference.sh build/win64/editor-reference-$percent.mvpx --scale $percent
+done
 
 mkdir -p "$(dirname "$prefix")"
 exec 6>"$prefix.run.lock"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/EditorScale.h"
 #include "framework/vst2/VstDefs.h"
 
 namespace hosttest {
@@ -50,6 +51,21 @@ struct KnobGesture {
   int dy;
 };
 constexpr KnobGesture kGesture = {0, 108, 126, -40};
+
+// The gesture in the window's pixels of an editor at `percent` (100, 150,
+// 200): the same movement of the knob.
+inline KnobGesture GestureAt(int percent) {
+  const double s = percent / 100.0;
+  return {kGesture.param, editor_scale::ScaledLength(kGesture.x, s), editor_scale::ScaledLength(kGesture.y, s),
+          editor_scale::ScaledLength(kGesture.dy, s)};
+}
+
+// The host's scale message for the editor (effVendorSpecific 'PreS'), sent
+// before it opens.
+inline void SendHostScale(AEffect* e, int percent) {
+  e->dispatcher(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr,
+                static_cast<float>(percent) / 100.0f);
+}
 
 // The editor's pixels as blue, green, red bytes, rows from the top.
 struct Pixels {

@@ -1,9 +1,11 @@
-// editor_reference OUTPUT [PNG]: the Linux side of the test host's editor
+// editor_reference OUTPUT [PNG] [--scale PERCENT]: the Linux side of the test host's editor
 // check. Runs the same session on Morvane built into this program with the
 // off-screen editor, makes the same knob gesture through the graphics core,
 // and writes what the editor shows (HostRound.h's pixel file; a PNG too when
 // asked), for the Windows host to compare its window with.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "bitmap/PngWrite.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
@@ -13,10 +15,16 @@
 using namespace hosttest;
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: editor_reference OUTPUT [PNG]\n");
+  int percent = 100;
+  if (argc >= 4 && std::strcmp(argv[argc - 2], "--scale") == 0) {
+    percent = std::atoi(argv[argc - 1]);
+    argc -= 2;
+  }
+  if ((argc != 2 && argc != 3) || editor_scale::IndexOfPercent(percent) < 0) {
+    std::fprintf(stderr, "usage: editor_reference OUTPUT [PNG] [--scale 100|150|200]\n");
     return 2;
   }
+  const KnobGesture gesture = GestureAt(percent);
   Morvane plug(&RecordingHost, IGraphicsOffscreen::Make);
   AEffect* effect = plug.GetAEffect();
   AEffect* twin = (new Morvane(&RecordingHost, IGraphicsOffscreen::Make))->GetAEffect();
@@ -28,6 +36,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
+  SendHostScale(effect, percent);
   if (!graphics || effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
     std::fprintf(stderr, "editor_reference: the editor cannot be opened\n");
     return 1;
@@ -35,9 +44,9 @@ int main(int argc, char** argv) {
   graphics->Tick();
   IModifiers left;
   left.left = true;
-  graphics->OnMouseDown(kGesture.x, kGesture.y, left);
-  graphics->OnMouseDrag(kGesture.x, kGesture.y + kGesture.dy, left);
-  graphics->OnMouseUp(kGesture.x, kGesture.y + kGesture.dy, IModifiers());
+  graphics->OnMouseDown(gesture.x, gesture.y, left);
+  graphics->OnMouseDrag(gesture.x, gesture.y + gesture.dy, left);
+  graphics->OnMouseUp(gesture.x, gesture.y + gesture.dy, IModifiers());
   graphics->Tick();
   graphics->Tick();
 

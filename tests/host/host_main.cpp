@@ -1,5 +1,5 @@
 // morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE]
-//                           [--window-out FILE] [--unload-cycles N [--cycles-out FILE]]
+//                           [--window-out FILE] [--scale PERCENT] [--unload-cycles N [--cycles-out FILE]]
 //
 // The project's own host: loads a plug-in library as hosts load it, runs the
 // VST2 round of a session (HostRound.h), measures the processing speed, and,
@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
   const char* referencePath = nullptr;
   const char* windowOut = nullptr;
   int unloadCycles = 0;
+  int percent = 100;
   const char* cyclesOut = nullptr;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
@@ -143,6 +144,12 @@ int main(int argc, char** argv) {
       referencePath = argv[++i];
     } else if (std::strcmp(argv[i], "--window-out") == 0 && hasValue) {
       windowOut = argv[++i];
+    } else if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
+      percent = std::atoi(argv[++i]);
+      if (editor_scale::IndexOfPercent(percent) < 0) {
+        libraryPath = nullptr;
+        break;
+      }
     } else if (std::strcmp(argv[i], "--unload-cycles") == 0 && hasValue) {
       unloadCycles = std::atoi(argv[++i]);
       if (unloadCycles <= kWarmUpCycles) {
@@ -160,7 +167,7 @@ int main(int argc, char** argv) {
   }
   if (!libraryPath) {
     std::fprintf(stderr, "usage: morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE] "
-                         "[--window-out FILE] [--unload-cycles N (more than %d) [--cycles-out FILE]]\n",
+                         "[--window-out FILE] [--scale 100|150|200] [--unload-cycles N (more than %d) [--cycles-out FILE]]\n",
                  kWarmUpCycles);
     return 2;
   }
@@ -200,7 +207,9 @@ int main(int argc, char** argv) {
 
   if (referencePath || windowOut) {
     EditorSession session;
-    if (!DriveEditor(effect, kGesture, &session, &what)) return Failed("editor: " + what);
+    // The editor at the size asked for, told as hosts tell it.
+    SendHostScale(effect, percent);
+    if (!DriveEditor(effect, GestureAt(percent), &session, &what)) return Failed("editor: " + what);
     if (windowOut && !WritePixels(session.window, windowOut)) return Failed("cannot write the window's pixels");
     std::printf("morvane_test_host: editor ticked %d times before and %d after the gesture; value %.6f -> %.6f\n",
                 session.ticksBefore, session.ticksAfter, session.valueBefore, session.valueAfter);
