@@ -274,7 +274,7 @@ bool IGraphics::UpdateScale(bool opening) {
   EndMouseGesture();
   mScaleIndex = index;
   DeleteDrawingBitmaps();
-  for (IControl* control : mControls) control->MarkDirty(false);
+  MarkAllDirty();
   if (NativeWindow()) ResizeWindowToScale();
   if (mPlugin) mPlugin->ResizeEditor(Width(), Height());
   return true;
@@ -341,6 +341,15 @@ void IGraphics::SetHostScale(double scale) {
   if (!(scale > 0.0 && scale <= 8.0)) return;
   mHostScale = scale;
   UpdateScale();
+}
+
+void IGraphics::MarkAllDirty() {
+  for (IControl* control : mControls) control->MarkDirty(false);
+}
+
+void IGraphics::ShowEverything() {
+  ApplyPendingValues();
+  MarkAllDirty();
 }
 
 void IGraphics::ApplyPendingValues() {

@@ -310,6 +310,11 @@ protected:
   // it): the user's choice read again and the screen's scale asked; a new
   // size is asked of the host, whose window is already made for the old one.
   void ChooseScaleForOpening();
+  // The window has just opened: what the host's threads handed over is
+  // applied and every control marked for the first tick, which draws the
+  // whole editor.
+  void ShowEverything();
+  void MarkAllDirty();
   int ReadZoomChoice() const;
   void ShowZoomMenu(int x, int y);
   BM_IBitmap* CachedImage(int resourceId, const char* name, int32_t rows);

@@ -30,10 +30,9 @@ bool IGraphicsOffscreen::PresentArea(const IBounds& area) {
 
 void* IGraphicsOffscreen::OpenWindow(void* /*parentWindow*/) {
   CloseWindow();
-  ApplyPendingValues();
   ChooseScaleForOpening();
   mOpen = true;
-  for (int i = 0; i < ControlCount(); ++i) GetControl(i)->MarkDirty(false);
+  ShowEverything();
   return this;
 }
 

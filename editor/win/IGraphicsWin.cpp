@@ -196,8 +196,7 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
     ReleaseWindowClass();
     return nullptr;
   }
-  ApplyPendingValues();
-  for (IControl* control : mControls) control->MarkDirty(false);
+  ShowEverything();
 
   if (mTooltipsOn) {
     INITCOMMONCONTROLSEX init = {sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};

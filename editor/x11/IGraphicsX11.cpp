@@ -228,8 +228,7 @@ void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
   mParent = parent;
 
   // 4. The whole editor draws on the first tick, which is due at once.
-  ApplyPendingValues();
-  for (int i = 0; i < ControlCount(); ++i) GetControl(i)->MarkDirty(false);
+  ShowEverything();
   mDamage = IBounds();
   mNextFrame = std::chrono::steady_clock::now();
   mClickPending = false;
