@@ -1,5 +1,6 @@
 #include "tests/lv2/Lv2TestHost.h"
 
+#include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
@@ -10,7 +11,6 @@
 #include <random>
 #include <string>
 
-#include "tests/vst2/PluginLibrary.h"
 
 namespace lv2test {
 
@@ -183,9 +183,9 @@ VstIntPtr VSTCALLBACK SilentHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*,
 }  // namespace
 
 Vst2Instance::Vst2Instance(const char* path, double rate, int block) : mBlock(block) {
-  mLibrary = vst2test::OpenLibrary(path);
+  mLibrary = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (!mLibrary) return;
-  auto entry = reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(mLibrary, "VSTPluginMain"));
+  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(mLibrary, "VSTPluginMain"));
   mEffect = entry ? entry(SilentHost) : nullptr;
   if (!mEffect) return;
   mEffect->dispatcher(mEffect, effOpen, 0, 0, nullptr, 0.0f);
@@ -199,7 +199,7 @@ Vst2Instance::~Vst2Instance() {
     mEffect->dispatcher(mEffect, effMainsChanged, 0, 0, nullptr, 0.0f);
     mEffect->dispatcher(mEffect, effClose, 0, 0, nullptr, 0.0f);
   }
-  if (mLibrary) vst2test::CloseLibrary(mLibrary);
+  if (mLibrary) dlclose(mLibrary);
 }
 
 void Vst2Instance::Set(int paramIdx, float value) {
