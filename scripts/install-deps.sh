@@ -31,6 +31,8 @@ packages=(
   # real host (jalv, GTK front end) on a dummy JACK server, with xwininfo to
   # find the UI's window in it.
   lv2-dev sordi lilv-utils liblilv-dev jalv jackd2 x11-utils
+  # The release archives (scripts/package.sh).
+  zip unzip
   # The 32-bit x86 code as a Linux build, run under user-mode emulation.
   g++-multilib qemu-user
   libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386 libfreetype-dev:i386 libfontconfig-dev:i386
