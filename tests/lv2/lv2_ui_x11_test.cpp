@@ -88,19 +88,21 @@ protected:
   void SetUp() override {
     ASSERT_NE(host.display, nullptr) << "needs an X display: run under xvfb-run (scripts/test.sh does)";
     // The UI's binary as the bundle's data names it.
-    const LilvUIs* uis = lilv_plugin_get_uis(world.Plugin());
+    LilvUIs* uis = lilv_plugin_get_uis(world.Plugin());
     ASSERT_NE(uis, nullptr);
     ASSERT_EQ(lilv_uis_size(uis), 1u);
     const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+    const std::string uiUri = lilv_node_as_uri(lilv_ui_get_uri(ui));
     char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
     library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     lilv_free(path);
+    lilv_uis_free(uis);
     ASSERT_NE(library, nullptr) << dlerror();
     auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
     ASSERT_NE(entry, nullptr);
     descriptor = entry(0);
     ASSERT_NE(descriptor, nullptr);
-    EXPECT_STREQ(descriptor->URI, lilv_node_as_uri(lilv_ui_get_uri(ui)));
+    EXPECT_EQ(descriptor->URI, uiUri);
     EXPECT_EQ(entry(1), nullptr);
   }
   void TearDown() override {
