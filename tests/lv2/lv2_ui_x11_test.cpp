@@ -111,15 +111,15 @@ protected:
   }
 
   // Instantiates the UI in the host's window with every feature a host may
-  // offer, at a scale of 1.
-  void Open() {
-    static const float kScale = 1.0f;
+  // offer, at the given scale.
+  void Open(float hostScale = 1.0f) {
+    scale = hostScale;
     LV2_Options_Option options[2] = {};
     options[0].context = LV2_OPTIONS_INSTANCE;
     options[0].key = urids.Map(LV2_UI__scaleFactor);
     options[0].size = sizeof(float);
     options[0].type = urids.Map(LV2_ATOM__Float);
-    options[0].value = &kScale;
+    options[0].value = &scale;
     // The UI keeps the touch and resize records: they live as long as the test.
     touch = {&log, HostLog::Touch};
     resize = {&log, HostLog::Resize};
@@ -152,6 +152,7 @@ protected:
   const LV2UI_Descriptor* descriptor = nullptr;
   LV2UI_Handle handle = nullptr;
   Window window = 0;
+  float scale = 1.0f;
   std::function<void()> idleCall;
 };
 
@@ -197,6 +198,20 @@ TEST_F(Lv2Ui, ShowsTheOffscreenRenderOfThePortValuesWithTheLampLit) {
   XDestroyImage(shown);
   // No port was written for values that came from the host.
   for (const HostLog::Event& e : log.events) EXPECT_NE(e.kind, 'w') << "port " << e.port;
+}
+
+// The editor takes the host's scale; whatever size that gives, the host is
+// asked for the size of the window the editor opened.
+TEST_F(Lv2Ui, AsksTheHostForTheSizeOfTheWindowAtTheHostsScale) {
+  ASSERT_NO_FATAL_FAILURE(Open(2.0f));
+  ASSERT_NE(handle, nullptr);
+  IdleFor(idleCall, 60);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(host.display, window, &attributes));
+  ASSERT_FALSE(log.sizes.empty());
+  EXPECT_EQ(log.sizes.back(), std::make_pair(attributes.width, attributes.height));
+  EXPECT_GE(attributes.width, kWidth);
+  EXPECT_GE(attributes.height, kHeight);
 }
 
 TEST_F(Lv2Ui, ADragWritesThePortInPlainUnitsBetweenTouches) {
