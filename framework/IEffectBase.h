@@ -198,6 +198,15 @@ public:
   void ModifyCurrentPreset(const char* name = nullptr);
   bool SerializePresets(StateChunk* chunk);
   int UnserializePresets(const StateChunk* chunk, int startPos);
+  // The program state as hosts store it (VST2's program chunk, LV2's state
+  // value): the chunk header, then SaveState. False when it could not be made.
+  // Both take the instance lock.
+  bool GetProgramChunk(StateChunk* chunk);
+  // Restores a program state from the start of chunk (hosts have stored it
+  // with and without the header): LoadState, then the current preset takes
+  // the values and the editor is told. False, with nothing changed, when the
+  // state is refused.
+  bool SetProgramChunk(const StateChunk& chunk);
 
 protected:
   OwnedList<ChannelConfig> mChannelConfigs;

@@ -159,3 +159,20 @@ int IEffectBase::UnserializePresets(const StateChunk* chunk, int startPos) {
   LoadPreset(mPresetIndex);
   return pos;
 }
+
+bool IEffectBase::GetProgramChunk(StateChunk* chunk) {
+  if (!chunk) return false;
+  ILockGuard guard(mLock);
+  StateChunk::StartChunk(*chunk);
+  return SaveState(chunk) && chunk->Size() > 0;
+}
+
+bool IEffectBase::SetProgramChunk(const StateChunk& chunk) {
+  ILockGuard guard(mLock);
+  int pos = 0;
+  StateChunk::ReadChunkHeader(chunk, &pos);
+  if (LoadState(&chunk, pos) < 0) return false;
+  ModifyCurrentPreset();
+  RefreshParamControls();
+  return true;
+}

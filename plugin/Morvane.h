@@ -67,6 +67,9 @@ public:
   }
 
 protected:
+  // A UI-side instance processes no audio: its lamp shows the value its host reports.
+  void SetLampValue(double value) { mLampValue.store(value, std::memory_order_relaxed); }
+
   // The editor's value texts for "Attack" and "Sustain"; not owned (the
   // editor's graphics object owns its controls). Null while there is no editor.
   IBitmapTextControl* mAttackText = nullptr;

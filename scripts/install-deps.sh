@@ -26,6 +26,13 @@ packages=(
   wine64 fonts-wine xvfb xauth
   # The Linux editor window (Xlib, MIT-SHM) and its tests (XTest input under Xvfb).
   libx11-dev libxext-dev libxtst-dev
+  # The LV2 plug-in: the headers and the vocabularies in Turtle, the validator
+  # (which needs sordi), lilv's tools and library for our test host, and a
+  # real host (jalv, GTK front end) on a dummy JACK server, with xwininfo to
+  # find the UI's window in it.
+  lv2-dev sordi lilv-utils liblilv-dev jalv jackd2 x11-utils
+  # The release archives (scripts/package.sh).
+  zip unzip
   # The 32-bit x86 code as a Linux build, run under user-mode emulation.
   g++-multilib qemu-user
   libgtest-dev:i386 libpng-dev:i386 zlib1g-dev:i386 libfreetype-dev:i386 libfontconfig-dev:i386

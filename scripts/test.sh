@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole suite: as released
-# (warnings are errors); cross-built for Windows x86-64 under Wine, with the
-# file checks of both DLLs; built for 32-bit x86 under qemu-i386; under
-# AddressSanitizer and UndefinedBehaviorSanitizer; and under ThreadSanitizer.
+# (warnings are errors; with the LV2 bundle through our own host, the LV2
+# tools and jalv); cross-built for Windows x86-64 under Wine, with the file
+# checks of both DLLs; the release archives written and checked; built for
+# 32-bit x86 under qemu-i386; under AddressSanitizer and
+# UndefinedBehaviorSanitizer; and under ThreadSanitizer.
 # Exits non-zero on any failure.
 #
 #   test.sh --quick   only the native release build and its suite: the inner
@@ -37,6 +39,10 @@ fi
 
 echo "== Windows DLLs (x86-64 suite under Wine, file checks of both)"
 bash scripts/test-windows.sh
+
+echo "== release archives (dist/: Linux VST2 and LV2, both Windows DLLs)"
+bash scripts/package.sh --no-build
+bash scripts/check-package.sh
 
 echo "== 32-bit x86 (suite under qemu-i386)"
 bash scripts/test-x86.sh

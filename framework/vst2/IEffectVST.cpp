@@ -566,11 +566,11 @@ VstIntPtr IEffectVST::DoEditClose() {
 VstIntPtr IEffectVST::DoGetChunk(bool oneProgram, void* ptr) {
   if (!ptr) return 0;
   StateChunk& chunk = oneProgram ? mProgramChunk : mBankChunk;
-  StateChunk::StartChunk(chunk);
   bool saved;
   if (oneProgram) {
-    saved = SaveState(&chunk);
+    saved = GetProgramChunk(&chunk);
   } else {
+    StateChunk::StartChunk(chunk);
     ModifyCurrentPreset();
     saved = SerializePresets(&chunk);
   }
@@ -603,14 +603,8 @@ VstIntPtr IEffectVST::DoSetChunk(bool oneProgram, VstIntPtr size, const void* da
 
   int pos = 0;
   int version = StateChunk::ReadChunkHeader(chunk, &pos);
-  if (!oneProgram && version >= StateChunk::kFormatVersion) {
-    pos = UnserializePresets(&chunk, pos);
-  } else {
-    pos = LoadState(&chunk, pos);
-    // A refused state leaves the preset as it was too.
-    if (pos >= 0) ModifyCurrentPreset();
-  }
-  if (pos < 0) return 0;
+  if (oneProgram || version < StateChunk::kFormatVersion) return SetProgramChunk(chunk) ? 1 : 0;
+  if (UnserializePresets(&chunk, pos) < 0) return 0;
   RefreshParamControls();
   return 1;
 }

@@ -13,55 +13,11 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/AllocationCount.h"
 #include "tests/vst2/RecordingHost.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define MORVANE_COUNT_ALLOCATIONS 0
-#else
-#define MORVANE_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-thread_local bool tCounting = false;
-thread_local int tAllocations = 0;
-}  // namespace
-
-#if MORVANE_COUNT_ALLOCATIONS
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* ptr, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
-
-void* malloc(size_t size) {
-  if (tCounting) ++tAllocations;
-  return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-  if (tCounting) ++tAllocations;
-  return __libc_calloc(count, size);
-}
-void* realloc(void* ptr, size_t size) {
-  if (tCounting) ++tAllocations;
-  return __libc_realloc(ptr, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-  if (tCounting) ++tAllocations;
-  return __libc_memalign(alignment, size);
-}
-void* memalign(size_t alignment, size_t size) {
-  if (tCounting) ++tAllocations;
-  return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** out, size_t alignment, size_t size) {
-  if (tCounting) ++tAllocations;
-  void* p = __libc_memalign(alignment, size);
-  if (!p) return 12;  // ENOMEM
-  *out = p;
-  return 0;
-}
-}  // extern "C"
-#endif
+using allocation_count::tAllocations;
+using allocation_count::tCounting;
 
 namespace {
 
