@@ -93,8 +93,6 @@ AttRelEnvelope* MakeFollower(double attackMs, double releaseMs, double rate) {
 
 }  // namespace
 
-IEffectVST* CreateEffectInstance(audioMasterCallback hostCallback) { return new Morvane(hostCallback); }
-
 // Construction order:
 //   1. the base, with the configuration above (mGain starts at 1);
 //   2. the editor's graphics object and its bitmaps;
