@@ -67,6 +67,10 @@ public:
   }
 
 protected:
+  // Shows a lamp value that another instance's signal path measured, on an
+  // instance that only shows the editor (a format whose host relays it).
+  void ShowLampValue(double value) { mLampValue.store(value, std::memory_order_relaxed); }
+
   // The editor's value texts for "Attack" and "Sustain"; not owned (the
   // editor's graphics object owns its controls). Null while there is no editor.
   IBitmapTextControl* mAttackText = nullptr;

@@ -74,6 +74,8 @@ public:
   void HideCursor() override;
   void RestoreCursor() override;
   void Idle() override;
+  // The open window's X connection; -1 while closed.
+  int EventDescriptor() const override;
 
   // For tests: whether windows opened from now on may use MIT-SHM (they do
   // by default), and whether the open window does.
