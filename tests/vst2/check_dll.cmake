@@ -1,8 +1,9 @@
 # The file check of a Windows plug-in DLL, as a host's loader sees the file:
-#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c> -P check_dll.cmake
+#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c>
+#         -DEXPORTS=<name>,<name>... -P check_dll.cmake
 # 1. the machine type is the one asked for;
 # 2. it imports only DLLs that every Windows has;
-# 3. it exports VSTPluginMain and main and nothing else;
+# 3. it exports the names given (undecorated) and nothing else;
 # 4. it carries the five editor images (type "PNG", each a PNG file) and a
 #    version resource naming Bexo, Morvane and the version;
 # 5. every thread-local-storage callback (the static runtime brings some,
@@ -53,8 +54,10 @@ foreach(entry IN LISTS entries)
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-if(NOT exported STREQUAL "VSTPluginMain;main")
-  fail("exports '${exported}', expected VSTPluginMain and main")
+string(REPLACE "," ";" expected "${EXPORTS}")
+list(SORT expected)
+if(NOT exported STREQUAL expected)
+  fail("exports '${exported}', expected '${expected}'")
 endif()
 
 # Sections, to read the file at a relative virtual address (RVA).
