@@ -1,5 +1,7 @@
 #include "framework/vst3/Vst3Support.h"
 
+#include <cstdio>
+
 namespace vst3 {
 
 namespace {
@@ -47,6 +49,15 @@ uint32_t NextCodePoint(const unsigned char** p) {
 }
 
 }  // namespace
+
+void UidText(const int8* bytes, char* text) {
+  // Where each byte of the text's order lies in memory: MakeUid's layout.
+  static const int kComOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+  for (int i = 0; i < 16; ++i) {
+    const int at = kComConventions ? kComOrder[i] : i;
+    std::snprintf(text + 2 * i, 3, "%02X", static_cast<unsigned>(static_cast<uint8>(bytes[at])));
+  }
+}
 
 void CopyToUtf16(char16* dest, int destUnits, const char* text) {
   if (!dest || destUnits < 1) return;

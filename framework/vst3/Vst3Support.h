@@ -40,6 +40,11 @@ bool AnswerUnknown(const TUID id, T* object, void** obj, const Uid* id2 = nullpt
   return true;
 }
 
+// An id's text: its words l1 to l4 as 32 upper-case hexadecimal digits, the
+// same on every system, read from its 16 bytes in this system's order.
+// text receives 33 bytes with the NUL.
+void UidText(const int8* bytes, char* text);
+
 // Writes UTF-8 text into dest as NUL-terminated UTF-16 of at most
 // destUnits - 1 units, cut at a character. Bytes that are no UTF-8 become
 // U+FFFD. A null text writes "".

@@ -16,8 +16,10 @@ constexpr vst3::ParamID kBypassId = 100;
 constexpr vst3::ParamID kLampId = 101;
 
 // The lamp's parameter is half the lamp value, at most 1: the lamp lights
-// from 0.5 on, as it does from a lamp value of 1.0.
+// from 0.5 on, as it does from a lamp value of 1.0. It moves in steps of
+// 1/256, so that a lamp fading out in silence stops being reported once dark.
 constexpr double kLampPerValue = 0.5;
+constexpr double kLampSteps = 256.0;
 
 // Morvane with its editor, its lamp showing a value it is given.
 class MorvaneController : public Morvane {
@@ -37,7 +39,8 @@ public:
   // the audio: it reads the lamp value and clears the output peaks held
   // since, once per frame of the editor.
   double ReadMeter(int nFrames) override {
-    const double value = std::fmin(std::fabs(mProcessor.LampValue()) * kLampPerValue, 1.0);
+    const double lamp = std::fmin(std::fabs(mProcessor.LampValue()) * kLampPerValue, 1.0);
+    const double value = std::floor(lamp * kLampSteps) / kLampSteps;
     mFramesSinceClear += nFrames;
     if (mFramesSinceClear >= mProcessor.GetSampleRate() / Morvane::kEditorFrameRate) {
       mProcessor.ClearHeldPeaks();
