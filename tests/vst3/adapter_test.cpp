@@ -146,6 +146,7 @@ class Vst3Adapter : public testing::Test {
     effect->release();
   }
 
+  Frame frame;  // outlives the view's reference, dropped in TearDown
   IEffectVST3* effect = nullptr;
   IPlugView* view = nullptr;
   IPlugViewContentScaleSupport* scale = nullptr;
@@ -157,7 +158,6 @@ TEST_F(Vst3Adapter, TheHostsScaleSizesTheEditorThroughTheFrame) {
   EXPECT_EQ(scale->setContentScaleFactor(2.0f), kResultTrue);
   EXPECT_EQ(Width(view), 200);
 
-  Frame frame;
   view->setFrame(&frame);
   ASSERT_EQ(view->attached(&parent, Vst3WindowType()), kResultOk);
   EXPECT_TRUE(frame.asked.empty());
@@ -187,7 +187,6 @@ TEST_F(Vst3Adapter, TheHostsScaleSizesTheEditorThroughTheFrame) {
 }
 
 TEST_F(Vst3Adapter, TheRunLoopIdlesTheEditorWhileAttached) {
-  Frame frame;
   view->setFrame(&frame);
   ASSERT_EQ(view->attached(&parent, Vst3WindowType()), kResultOk);
   ASSERT_NE(frame.timer, nullptr);
