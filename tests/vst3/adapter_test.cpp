@@ -1,9 +1,7 @@
 // The VST3 adapter on a test plug-in of its own, linked directly: the
-// editor's side that Morvane's fixed-size editor does not reach yet. The
-// host's content scale reaches the editor, the editor's size requests go
-// through the host's frame (and stay refused when the host refuses), the run
-// loop calls the editor's idle from its timer and its event descriptor, and
-// the controller's gestures reach the host's handler.
+// editor's side that Morvane's editor does not reach in the view tests. The
+// host's content scale reaches the editor, and the editor's size requests go
+// through the host's frame (and stay refused when the host refuses).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -19,7 +17,7 @@ namespace {
 
 // An editor 100 x 50 pixels at scale 1 that follows the host's scale as the
 // scaled editor does: closed, at once; open, only when the host agrees to
-// the new window size. Its window's events arrive on descriptor 42.
+// the new window size.
 class ScalingEditor : public IEditor {
  public:
   explicit ScalingEditor(IEffectBase* plug) : mPlug(plug) {}
@@ -28,7 +26,7 @@ class ScalingEditor : public IEditor {
     return parent;
   }
   void CloseWindow() override { open = false; }
-  void Idle() override { ++idles; }
+  void Idle() override {}
   int Width() const override { return width; }
   int Height() const override { return height; }
   void SetHostScale(double scale) override {
@@ -39,10 +37,8 @@ class ScalingEditor : public IEditor {
     }
   }
   void ParamValueChanged(int, double) override {}
-  int EventDescriptor() const override { return open ? 42 : -1; }
 
   bool open = false;
-  int idles = 0;
   int width = 100;
   int height = 50;
 
@@ -73,21 +69,10 @@ IVst3Parts* MakeParts(IVst3HostEdits* edits) { return gParts = new TestParts(edi
 const IVst3ClassDef kClass = {morvane_test::MorvaneConfig(), {1, 2, 3, 4}, "Fx", "", "", 100, 101, nullptr, MakeParts};
 
 // A host frame that answers resizeView as told, noting the size asked for
-// and the size the view reports meanwhile, and lends a run loop whose
-// handlers the test calls.
-class Frame : public HostObject<IPlugFrame>, public Linux::IRunLoop {
+// and the size the view reports meanwhile.
+class Frame : public HostObject<IPlugFrame> {
  public:
-  tresult PLUGIN_API queryInterface(const TUID id, void** obj) override {
-    if (obj && UidMatches(id, Linux::IRunLoop::iid)) {
-      *obj = static_cast<Linux::IRunLoop*>(this);
-      addRef();
-      return kResultOk;
-    }
-    return Answer(id, obj);
-  }
-  uint32 PLUGIN_API addRef() override { return HostObject<IPlugFrame>::addRef(); }
-  uint32 PLUGIN_API release() override { return HostObject<IPlugFrame>::release(); }
-
+  tresult PLUGIN_API queryInterface(const TUID id, void** obj) override { return Answer(id, obj); }
   tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override {
     asked.push_back(*newSize);
     ViewRect reported = {};
@@ -96,30 +81,10 @@ class Frame : public HostObject<IPlugFrame>, public Linux::IRunLoop {
     if (answer != kResultOk) return answer;
     return view->onSize(newSize);
   }
-  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* h, Linux::FileDescriptor fd) override {
-    handler = h;
-    handlerFd = fd;
-    return kResultOk;
-  }
-  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* h) override {
-    if (h == handler) handler = nullptr;
-    return kResultOk;
-  }
-  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* h, Linux::TimerInterval) override {
-    timer = h;
-    return kResultOk;
-  }
-  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* h) override {
-    if (h == timer) timer = nullptr;
-    return kResultOk;
-  }
 
   tresult answer = kResultOk;
   std::vector<ViewRect> asked;
   std::vector<ViewRect> seenMeanwhile;
-  Linux::IEventHandler* handler = nullptr;
-  int handlerFd = -1;
-  Linux::ITimerHandler* timer = nullptr;
 };
 
 int Width(IPlugView* view) {
@@ -184,50 +149,6 @@ TEST_F(Vst3Adapter, TheHostsScaleSizesTheEditorThroughTheFrame) {
   EXPECT_EQ(wanted.right, 150);
   EXPECT_EQ(wanted.bottom, 75);
   EXPECT_EQ(view->removed(), kResultOk);
-}
-
-TEST_F(Vst3Adapter, TheRunLoopIdlesTheEditorWhileAttached) {
-  view->setFrame(&frame);
-  ASSERT_EQ(view->attached(&parent, Vst3WindowType()), kResultOk);
-  ASSERT_NE(frame.timer, nullptr);
-  ASSERT_NE(frame.handler, nullptr);
-  EXPECT_EQ(frame.handlerFd, 42);
-  frame.timer->onTimer();
-  frame.handler->onFDIsSet(42);
-  EXPECT_EQ(gParts->editor->idles, 2);
-
-  EXPECT_EQ(view->removed(), kResultOk);
-  EXPECT_EQ(frame.timer, nullptr);
-  EXPECT_EQ(frame.handler, nullptr);
-  EXPECT_FALSE(gParts->editor->open);
-  EXPECT_EQ(view->removed(), kResultFalse);
-  EXPECT_EQ(frame.ExtraReferences(), 1u);  // the view's, until setFrame(null)
-}
-
-TEST_F(Vst3Adapter, GesturesReachTheHandlerAsEdits) {
-  IEditController* controller = nullptr;
-  void* found = nullptr;
-  ASSERT_EQ(effect->queryInterface(IEditController::iid.bytes, &found), kResultOk);
-  controller = static_cast<IEditController*>(found);
-
-  // Without a handler the edits go nowhere.
-  gParts->controller.BeginHostEdit(3);
-  gParts->controller.EndHostEdit(3);
-
-  ComponentHandler handler;
-  controller->setComponentHandler(&handler);
-  gParts->controller.BeginHostEdit(3);
-  gParts->controller.SetParamFromEditor(3, 0.25);
-  gParts->controller.EndHostEdit(3);
-  ASSERT_EQ(handler.edits.size(), 3u);
-  EXPECT_EQ(handler.edits[0].what, 'b');
-  EXPECT_EQ(handler.edits[1].what, 'p');
-  EXPECT_EQ(handler.edits[1].value, 0.25);
-  EXPECT_EQ(handler.edits[2].what, 'e');
-  for (const auto& e : handler.edits) EXPECT_EQ(e.id, 3u);
-  EXPECT_EQ(controller->getParamNormalized(3), 0.25);
-  controller->setComponentHandler(nullptr);
-  controller->release();
 }
 
 }  // namespace
