@@ -49,9 +49,14 @@ tresult PLUGIN_API IVst3EditorView::isPlatformTypeSupported(FIDString type) {
 //    calls the editor's Idle from a timer, and whenever its X connection has
 //    something to read.
 tresult PLUGIN_API IVst3EditorView::attached(void* parent, FIDString type) {
-  if (!parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
-  if (mAttached || !mOwner->OpenEditor(parent, this)) return kResultFalse;
+  if (!parent || isPlatformTypeSupported(type) != kResultTrue || mAttached) return kResultFalse;
+  // The editor may choose its size while it opens (for the screen's scale,
+  // say) and asks the frame for it then.
   mAttached = true;
+  if (!mOwner->OpenEditor(parent, this)) {
+    mAttached = false;
+    return kResultFalse;
+  }
 
   void* found = nullptr;
   if (mFrame && mFrame->queryInterface(Linux::IRunLoop::iid.bytes, &found) == kResultOk && found) {

@@ -1,7 +1,8 @@
 // The VST3 adapter on a test plug-in of its own, linked directly: the
 // editor's side that Morvane's editor does not reach in the view tests. The
 // host's content scale reaches the editor, and the editor's size requests go
-// through the host's frame (and stay refused when the host refuses).
+// through the host's frame, while it opens too (and stay refused when the
+// host refuses).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,7 +22,13 @@ namespace {
 class ScalingEditor : public IEditor {
  public:
   explicit ScalingEditor(IEffectBase* plug) : mPlug(plug) {}
+  // A size chosen while opening (the screen's scale) is asked for first.
   void* OpenWindow(void* parent) override {
+    if (openingScale > 0.0 && mPlug->RequestEditorSize(static_cast<int>(100 * openingScale),
+                                                       static_cast<int>(50 * openingScale))) {
+      width = static_cast<int>(100 * openingScale);
+      height = static_cast<int>(50 * openingScale);
+    }
     open = true;
     return parent;
   }
@@ -39,6 +46,7 @@ class ScalingEditor : public IEditor {
   void ParamValueChanged(int, double) override {}
 
   bool open = false;
+  double openingScale = 0.0;
   int width = 100;
   int height = 50;
 
@@ -148,6 +156,16 @@ TEST_F(Vst3Adapter, TheHostsScaleSizesTheEditorThroughTheFrame) {
   EXPECT_EQ(view->checkSizeConstraint(&wanted), kResultOk);
   EXPECT_EQ(wanted.right, 150);
   EXPECT_EQ(wanted.bottom, 75);
+  EXPECT_EQ(view->removed(), kResultOk);
+}
+
+TEST_F(Vst3Adapter, ASizeChosenWhileOpeningIsAskedOfTheFrame) {
+  gParts->editor->openingScale = 2.0;
+  view->setFrame(&frame);
+  ASSERT_EQ(view->attached(&parent, Vst3WindowType()), kResultOk);
+  ASSERT_EQ(frame.asked.size(), 1u);
+  EXPECT_EQ(frame.asked[0].right, 200);
+  EXPECT_EQ(Width(view), 200);
   EXPECT_EQ(view->removed(), kResultOk);
 }
 
