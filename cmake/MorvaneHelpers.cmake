@@ -29,20 +29,11 @@ function(morvane_add_test)
   endif()
 endfunction()
 
-# morvane_add_dll_check(<target> [EXPORTS name...] [LABEL label])
+# morvane_add_dll_check(<target>)
 # Registers the file check of a Windows plug-in DLL: machine type, the DLLs it
-# imports, the names it exports (VSTPluginMain and main unless given), its
-# resources and its thread-local-storage callbacks (tests/vst2/check_dll.cmake).
-# The test's label is vst2 unless given.
+# imports, the names it exports, its resources and its thread-local-storage
+# callbacks (tests/vst2/check_dll.cmake).
 function(morvane_add_dll_check target)
-  cmake_parse_arguments(C "" "LABEL" "EXPORTS" ${ARGN})
-  if(NOT C_EXPORTS)
-    set(C_EXPORTS VSTPluginMain main)
-  endif()
-  if(NOT C_LABEL)
-    set(C_LABEL vst2)
-  endif()
-  string(REPLACE ";" "," exports "${C_EXPORTS}")
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(machine x86-64)
   else()
@@ -50,6 +41,6 @@ function(morvane_add_dll_check target)
   endif()
   add_test(NAME ${target}_dll_file
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:${target}> -DMACHINE=${machine} -DVERSION=${PROJECT_VERSION}
-            -DEXPORTS=${exports} -P ${PROJECT_SOURCE_DIR}/tests/vst2/check_dll.cmake)
-  set_tests_properties(${target}_dll_file PROPERTIES LABELS ${C_LABEL})
+            -P ${PROJECT_SOURCE_DIR}/tests/vst2/check_dll.cmake)
+  set_tests_properties(${target}_dll_file PROPERTIES LABELS vst2)
 endfunction()

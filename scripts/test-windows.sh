@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# test-windows.sh: builds both DLLs and VST3 bundles (scripts/build-windows.sh),
-# then
-# 1. runs the x86-64 suite, the test hosts (with the Linux renders of the
-#    editor they compare their windows with: the VST2 library's and the VST3
-#    bundle's) and the x86-64 DLLs' file checks under 64-bit Wine, on a
-#    virtual X display (Xvfb), with the VST3 validator's Windows build when it
-#    is present;
-# 2. runs the x86 DLLs' file checks (their code runs in scripts/test-x86.sh);
+# test-windows.sh: builds both DLLs (scripts/build-windows.sh), then
+# 1. runs the x86-64 suite, the test host (with the Linux render of the editor
+#    it compares its window with) and the x86-64 DLL's file check under
+#    64-bit Wine, on a virtual X display (Xvfb);
+# 2. runs the x86 DLL's file check (its code runs in scripts/test-x86.sh);
 # 3. renders the same audio through the x86-64 DLL under Wine and through the
 #    Linux library of build/release, and requires the same bytes;
 # 4. prints the processing speed the test host measured for the x86-64 DLL
@@ -23,11 +20,12 @@ wine=cmake/wine64-run.sh
 
 bash scripts/build-windows.sh
 ref=$(bash scripts/render-reference.sh)
-# The Linux render of the editor that the test host compares its window with,
-# and the one the VST3 view test compares the bundle's view with.
-bash scripts/render-editor-reference.sh build/win64/editor-reference.mvpx
+# The Linux render of the VST3 bundle's editor session, which the VST3 view
+# test compares the bundle's view in its window with.
 cmake --build build/release -j"$jobs" --target vst3_editor_reference >/dev/null
 build/release/tests/vst3/vst3_editor_reference build/win64/vst3-editor-reference.mvpx
+# The Linux render of the editor that the test host compares its window with.
+bash scripts/render-editor-reference.sh build/win64/editor-reference.mvpx
 
 mkdir -p "$(dirname "$prefix")"
 exec 6>"$prefix.run.lock"

@@ -69,13 +69,13 @@ public:
   void CloseWindow() override;
   // The window id as a pointer; null when closed or destroyed by the host.
   void* NativeWindow() override;
+  // The open window's X connection; -1 while closed.
+  int EventDescriptor() const override;
   // Hides the pointer over the editor (and during its grab), remembering where
   // it was; RestoreCursor puts it back there.
   void HideCursor() override;
   void RestoreCursor() override;
   void Idle() override;
-  // The open window's X connection; -1 while closed.
-  int EventDescriptor() const override;
 
   // For tests: whether windows opened from now on may use MIT-SHM (they do
   // by default), and whether the open window does.

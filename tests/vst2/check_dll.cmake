@@ -1,9 +1,9 @@
 # The file check of a Windows plug-in DLL, as a host's loader sees the file:
-#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c>
-#         -DEXPORTS=<name>,<name>... -P check_dll.cmake
+#   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c> -P check_dll.cmake
 # 1. the machine type is the one asked for;
 # 2. it imports only DLLs that every Windows has;
-# 3. it exports the names given (undecorated) and nothing else;
+# 3. it exports VSTPluginMain and main and nothing else (a VST3 module:
+#    GetPluginFactory, InitDll and ExitDll, undecorated);
 # 4. it carries the five editor images (type "PNG", each a PNG file) and a
 #    version resource naming Bexo, Morvane and the version;
 # 5. every thread-local-storage callback (the static runtime brings some,
@@ -54,8 +54,12 @@ foreach(entry IN LISTS entries)
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-string(REPLACE "," ";" expected "${EXPORTS}")
-list(SORT expected)
+# A VST3 bundle's module (".vst3") exports the VST3 entry points instead.
+if(LIBRARY MATCHES "\\.vst3$")
+  set(expected "ExitDll;GetPluginFactory;InitDll")
+else()
+  set(expected "VSTPluginMain;main")
+endif()
 if(NOT exported STREQUAL expected)
   fail("exports '${exported}', expected '${expected}'")
 endif()
