@@ -2,13 +2,14 @@
 #   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -DMACHINE=x86-64|i386 -DVERSION=<a.b.c> -P check_dll.cmake
 # 1. the machine type is the one asked for;
 # 2. it imports only DLLs that every Windows has;
-# 3. it exports VSTPluginMain and main and nothing else (a VST3 module:
-#    GetPluginFactory, InitDll and ExitDll, undecorated);
+# 3. it exports VSTPluginMain and main and nothing else;
 # 4. it carries the five editor images (type "PNG", each a PNG file) and a
 #    version resource naming Bexo, Morvane and the version;
 # 5. every thread-local-storage callback (the static runtime brings some,
 #    which the loader calls on every thread start and end of the host) points
 #    into the DLL's code, where the loader can call it.
+# A VST3 bundle's module (".vst3") is checked alike, but exports
+# GetPluginFactory, InitDll and ExitDll (undecorated) instead of 3's names.
 # Every failure is reported before the check fails.
 
 cmake_minimum_required(VERSION 3.20)
@@ -54,7 +55,6 @@ foreach(entry IN LISTS entries)
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-# A VST3 bundle's module (".vst3") exports the VST3 entry points instead.
 if(LIBRARY MATCHES "\\.vst3$")
   set(expected "ExitDll;GetPluginFactory;InitDll")
 else()
