@@ -13,10 +13,6 @@ using namespace vst3;
 
 namespace {
 
-// The largest block size the processor's scratch buffers are sized for; a
-// host that announces more still works, in pieces of this size.
-constexpr int32 kMaxBlockSize = 1 << 20;
-
 // Texts of the parameters the adapter adds.
 constexpr char kBypassTitle[] = "Bypass";
 constexpr char kBypassOn[] = "On";
@@ -365,7 +361,7 @@ tresult PLUGIN_API IEffectVST3::setupProcessing(ProcessSetup* setup) {
   if (!mParts) return kResultFalse;
   ILockGuard guard(mProcessor->Lock());
   if (setup->sampleRate > 0.0 && std::isfinite(setup->sampleRate)) mProcessor->SetSampleRate(setup->sampleRate);
-  if (setup->maxSamplesPerBlock >= 1 && setup->maxSamplesPerBlock <= kMaxBlockSize) {
+  if (setup->maxSamplesPerBlock >= 1 && setup->maxSamplesPerBlock <= IEffectBase::kMaxBlockSize) {
     mProcessor->SetBlockSize(setup->maxSamplesPerBlock);
   }
   mProcessor->Reset();
