@@ -36,6 +36,11 @@ public:
   // (IEffectBase::RequestEditorSize) and keeps its size when the host
   // refuses.
   virtual void SetHostScale(double scale) = 0;
+  // [ui] A file descriptor that turns readable whenever the open window has
+  // events waiting for Idle (the Linux window's X connection), or -1: no
+  // window is open, or its events need no idle call. A host's run loop
+  // watches it and calls Idle when it is readable.
+  virtual int EventDescriptor() const { return -1; }
   // [any thread, instance lock held] A parameter's normalised value (0..1)
   // changed: from the host, a preset, a state chunk or the editor itself.
   virtual void ParamValueChanged(int paramIdx, double normalizedValue) = 0;

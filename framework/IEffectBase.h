@@ -66,6 +66,11 @@ struct IPresetSlot {
 // class overrides what it needs. The base never calls the host itself.
 class IEffectBase {
 public:
+  // The largest block size adapters make the scratch buffers for; a host
+  // that announces more keeps the block size it had, and its blocks still
+  // work, run in pieces of that size.
+  static constexpr int kMaxBlockSize = 1 << 20;
+
   explicit IEffectBase(const IEffectConfig& config);
 
   // ---- virtual operations, in slot order --------------------------------

@@ -67,8 +67,9 @@ public:
   }
 
 protected:
-  // A UI-side instance processes no audio: its lamp shows the value its host reports.
-  void SetLampValue(double value) { mLampValue.store(value, std::memory_order_relaxed); }
+  // Shows a lamp value that another instance's signal path measured, on an
+  // instance that only shows the editor (a format whose host relays it).
+  void ShowLampValue(double value) { mLampValue.store(value, std::memory_order_relaxed); }
 
   // The editor's value texts for "Attack" and "Sustain"; not owned (the
   // editor's graphics object owns its controls). Null while there is no editor.

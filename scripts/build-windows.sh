@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# build-windows.sh: cross-builds Morvane.dll for x86-64 and x86 with mingw-w64
-# (the posix-thread compilers) and the test suite for x86-64.
+# build-windows.sh: cross-builds Morvane.dll and the VST3 bundle's module for
+# x86-64 and x86 with mingw-w64 (the posix-thread compilers) and the test
+# suite for x86-64.
 #
 #   build/win64/plugin/Morvane.dll   x86-64, with the suite (run it under Wine
 #                                    with scripts/test-windows.sh)
-#   build/win32/plugin/Morvane.dll   x86, the library and its file checks only
+#   build/win64/plugin/Morvane.vst3/Contents/x86_64-win/Morvane.vst3
+#   build/win32/plugin/Morvane.dll   x86, the libraries and their file checks only
+#   build/win32/plugin/Morvane.vst3/Contents/x86-win/Morvane.vst3
 #
 # The dependencies are built once per machine and kept in the cache folder
 # ($MORVANE_CACHE, default ~/.cache/morvane): libpng from Debian's source
@@ -163,4 +166,6 @@ flock -u 8
 
 build_tree x86_64-w64-mingw32 build/win64 "$@"
 build_tree i686-w64-mingw32 build/win32 -DMORVANE_PARTS=plugin -DMORVANE_TESTS=OFF "$@"
-ls -l "$root/build/win64/plugin/Morvane.dll" "$root/build/win32/plugin/Morvane.dll" | awk '{ print "build-windows: " $NF " " $5 " bytes" }'
+ls -l "$root/build/win64/plugin/Morvane.dll" "$root/build/win32/plugin/Morvane.dll" \
+  "$root/build/win64/plugin/Morvane.vst3/Contents/x86_64-win/Morvane.vst3" \
+  "$root/build/win32/plugin/Morvane.vst3/Contents/x86-win/Morvane.vst3" | awk '{ print "build-windows: " $NF " " $5 " bytes" }'

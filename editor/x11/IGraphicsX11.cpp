@@ -271,6 +271,8 @@ void* IGraphicsX11::NativeWindow() {
   return mDisplay && mWindowAlive ? reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow)) : nullptr;
 }
 
+int IGraphicsX11::EventDescriptor() const { return mDisplay ? ConnectionNumber(mDisplay) : -1; }
+
 void IGraphicsX11::OnWindowDestroyed() {
   if (!mWindowAlive) return;
   // The server ended the grab with the window; the entry goes with its box.

@@ -69,6 +69,8 @@ public:
   void CloseWindow() override;
   // The window id as a pointer; null when closed or destroyed by the host.
   void* NativeWindow() override;
+  // The open window's X connection; -1 while closed.
+  int EventDescriptor() const override;
   // Hides the pointer over the editor (and during its grab), remembering where
   // it was; RestoreCursor puts it back there.
   void HideCursor() override;

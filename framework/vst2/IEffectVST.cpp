@@ -22,9 +22,6 @@ constexpr int kIdentityTextSize = 256;  // effect, vendor and product strings
 constexpr int kHostProductSize = 256;   // our buffer for the host's product string
 
 constexpr int kDefaultBlockSize = 1024;
-// Largest block size we size scratch buffers for; a host that announces more
-// still works, since single-precision blocks are run in pieces of the block size.
-constexpr VstIntPtr kMaxBlockSize = 1 << 20;
 
 // The time-info bits GetHostTime asks for.
 constexpr VstInt32 kTransportFilter =

@@ -18,7 +18,7 @@ public:
   void EndHostEdit(int paramIdx) override { mHost->EndEdit(paramIdx); }
   bool RequestEditorSize(int width, int height) override { return mHost->RequestSize(width, height); }
 
-  void ShowLamp(float value) { SetLampValue(value); }
+  void ShowLamp(float value) { ShowLampValue(value); }
 
 private:
   ILv2UiHost* mHost;  // not owned

@@ -10,6 +10,8 @@
 # 5. every thread-local-storage callback (the static runtime brings some,
 #    which the loader calls on every thread start and end of the host) points
 #    into the DLL's code, where the loader can call it.
+# A VST3 bundle's module (".vst3") is checked alike, but exports
+# GetPluginFactory, InitDll and ExitDll (undecorated) instead of 3's names.
 # Every failure is reported before the check fails.
 
 cmake_minimum_required(VERSION 3.20)
@@ -55,8 +57,13 @@ foreach(entry IN LISTS entries)
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-if(NOT exported STREQUAL "VSTPluginMain;main")
-  fail("exports '${exported}', expected VSTPluginMain and main")
+if(LIBRARY MATCHES "\\.vst3$")
+  set(expected "ExitDll;GetPluginFactory;InitDll")
+else()
+  set(expected "VSTPluginMain;main")
+endif()
+if(NOT exported STREQUAL expected)
+  fail("exports '${exported}', expected '${expected}'")
 endif()
 
 # Sections, to read the file at a relative virtual address (RVA).

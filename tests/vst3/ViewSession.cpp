@@ -1,0 +1,80 @@
+#include "tests/vst3/ViewSession.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace vst3test {
+
+bool PrepareViewSession(Instance& plug, std::string* failure) {
+  for (const ViewValue& v : kViewState) plug.controller->setParamNormalized(static_cast<ParamID>(v.param), v.value);
+  if (!plug.Start(kSample64)) {
+    *failure = "the instance does not start";
+    return false;
+  }
+  std::vector<double> loud(512, 1.5), outL(512), outR(512);
+  double lamp = -1.0;
+  for (int block = 0; block < 8; ++block) {
+    double* ins[2] = {loud.data(), loud.data()};
+    double* outs[2] = {outL.data(), outR.data()};
+    ParamChanges out;
+    plug.Process(ins, outs, 2, 512, nullptr, &out);
+    if (ParamQueue* meter = out.Find(kViewLampId)) lamp = meter->points.back().second;
+  }
+  plug.Stop();
+  if (!(lamp >= 0.5)) {
+    *failure = "the overload lamp reported " + std::to_string(lamp) + ", not lit";
+    return false;
+  }
+  plug.controller->setParamNormalized(kViewLampId, lamp);
+  return true;
+}
+
+bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double before, std::string* failure) {
+  std::string seen;
+  bool ok = handler.edits.size() >= 3 && handler.edits.front().what == 'b' && handler.edits.back().what == 'e';
+  double last = -1.0;
+  for (size_t i = 0; i < handler.edits.size(); ++i) {
+    const ComponentHandler::Edit& e = handler.edits[i];
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%c(%u%s", i ? ", " : "", e.what, static_cast<unsigned>(e.id),
+                  e.what == 'p' ? "" : ")");
+    seen += text;
+    if (e.what == 'p') {
+      std::snprintf(text, sizeof text, ", %.6f)", e.value);
+      seen += text;
+      last = e.value;
+    }
+    ok = ok && e.id == static_cast<ParamID>(kGestureParam) && (e.what == 'p' || i == 0 || i + 1 == handler.edits.size());
+  }
+  const double now = plug.controller->getParamNormalized(kGestureParam);
+  ok = ok && last > before && now > last - 1e-12 && now < last + 1e-12;
+  if (!ok) {
+    char text[96];
+    std::snprintf(text, sizeof text, "; the value went from %.6f to %.6f", before, now);
+    *failure = "the handler saw " + (seen.empty() ? std::string("no edits") : seen) + text;
+  }
+  return ok;
+}
+
+bool SamePixels(const hosttest::Pixels& window, const hosttest::Pixels& reference, std::string* what) {
+  if (window.width != reference.width || window.height != reference.height) {
+    *what = "the window is " + std::to_string(window.width) + " x " + std::to_string(window.height) +
+            ", the reference " + std::to_string(reference.width) + " x " + std::to_string(reference.height);
+    return false;
+  }
+  size_t differing = 0, first = 0;
+  for (size_t i = 0; i < window.bgr.size(); i += 3) {
+    if (std::memcmp(&window.bgr[i], &reference.bgr[i], 3) != 0 && differing++ == 0) first = i / 3;
+  }
+  if (differing == 0) return true;
+  char text[200];
+  std::snprintf(text, sizeof text, "%zu pixels differ; the first at %zu, %zu: window %02x%02x%02x, reference %02x%02x%02x",
+                differing, first % static_cast<size_t>(window.width), first / static_cast<size_t>(window.width),
+                window.bgr[first * 3 + 2], window.bgr[first * 3 + 1], window.bgr[first * 3],
+                reference.bgr[first * 3 + 2], reference.bgr[first * 3 + 1], reference.bgr[first * 3]);
+  *what = text;
+  return false;
+}
+
+}  // namespace vst3test

@@ -1,0 +1,73 @@
+# The bundle's moduleinfo.json as a host's reader takes it:
+#   cmake -DFILE=<moduleinfo.json> -P check_moduleinfo.cmake
+# JSON, with exactly the keys the format defines, of the types it defines
+# (whether it matches the module's factory, vst3_host_test checks).
+cmake_minimum_required(VERSION 3.20)
+
+file(READ ${FILE} json)
+set(failures "")
+
+# Checks that the object at the path has exactly the given keys, each of
+# the given JSON type (key:TYPE pairs).
+function(expect_keys path)
+  string(JSON count ERROR_VARIABLE error LENGTH "${json}" ${path})
+  if(error)
+    string(REPLACE ";" "/" where "${path}")
+    set(failures "${failures};'${where}': ${error}" PARENT_SCOPE)
+    return()
+  endif()
+  set(seen "")
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE 0 ${last})
+    string(JSON key MEMBER "${json}" ${path} ${i})
+    list(APPEND seen "${key}")
+  endforeach()
+  set(wanted "")
+  foreach(pair IN LISTS ARGN)
+    string(REPLACE ":" ";" parts "${pair}")
+    list(GET parts 0 key)
+    list(GET parts 1 type)
+    list(APPEND wanted "${key}")
+    string(JSON got ERROR_VARIABLE error TYPE "${json}" ${path} "${key}")
+    if(error OR NOT got STREQUAL type)
+      string(REPLACE ";" "/" where "${path}")
+      set(failures "${failures};'${where}/${key}': ${got}${error}, expected ${type}" PARENT_SCOPE)
+    endif()
+  endforeach()
+  list(SORT seen)
+  list(SORT wanted)
+  if(NOT seen STREQUAL wanted)
+    string(JOIN ", " seen_text ${seen})
+    string(JOIN ", " wanted_text ${wanted})
+    string(REPLACE ";" "/" where "${path}")
+    set(failures "${failures};'${where}': keys ${seen_text} - expected ${wanted_text}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+expect_keys("" "Name:STRING" "Version:STRING" "Factory Info:OBJECT" "Classes:ARRAY")
+expect_keys("Factory Info" "Vendor:STRING" "URL:STRING" "E-Mail:STRING" "Flags:OBJECT")
+expect_keys("Factory Info;Flags" "Unicode:BOOLEAN" "Classes Discardable:BOOLEAN"
+            "Component Non Discardable:BOOLEAN")
+string(JSON classes LENGTH "${json}" Classes)
+if(NOT classes EQUAL 1)
+  list(APPEND failures "Classes: ${classes} entries, expected 1")
+else()
+  expect_keys("Classes;0" "CID:STRING" "Category:STRING" "Name:STRING" "Vendor:STRING" "Version:STRING"
+              "SDKVersion:STRING" "Sub Categories:ARRAY" "Class Flags:NUMBER" "Cardinality:NUMBER"
+              "Snapshots:ARRAY")
+  string(JSON cid GET "${json}" Classes 0 CID)
+  if(NOT cid MATCHES "^[0-9A-F]+$" OR NOT cid MATCHES "^................................$")
+    list(APPEND failures "CID '${cid}' is not 32 upper-case hexadecimal digits")
+  endif()
+endif()
+string(JSON name GET "${json}" Name)
+if(NOT name STREQUAL "Morvane")
+  list(APPEND failures "Name '${name}', expected Morvane")
+endif()
+
+list(REMOVE_ITEM failures "")
+if(failures)
+  string(JOIN "\n  " text ${failures})
+  message(FATAL_ERROR "${FILE}:\n  ${text}")
+endif()
+message(STATUS "${FILE}: the format's keys and types")
