@@ -58,13 +58,18 @@ tar -tzvf "$archive"
 listing=$(tar -tzf "$archive" | sed 's|/$||')
 expect_entries "$listing" "$name" "$name/INSTALL.txt" "$name/Morvane.so" "$name/Morvane.lv2" \
   "$name/Morvane.lv2/manifest.ttl" "$name/Morvane.lv2/Morvane.ttl" "$name/Morvane.lv2/Morvane_dsp.so" \
-  "$name/Morvane.lv2/Morvane_ui.so" "$name/licenses" "$name/licenses/Inter-font.txt" \
-  "$name/licenses/GCC-runtime-libraries.txt"
+  "$name/Morvane.lv2/Morvane_ui.so" "$name/Morvane.vst3" "$name/Morvane.vst3/Contents" \
+  "$name/Morvane.vst3/Contents/x86_64-linux" "$name/Morvane.vst3/Contents/x86_64-linux/Morvane.so" \
+  "$name/Morvane.vst3/Contents/Resources" "$name/Morvane.vst3/Contents/Resources/moduleinfo.json" \
+  "$name/licenses" "$name/licenses/Inter-font.txt" "$name/licenses/GCC-runtime-libraries.txt"
 tar -xzf "$archive" -C "$work"
 dir=$work/$name
 same build/release/plugin/Morvane.so "$dir/Morvane.so"
 for f in manifest.ttl Morvane.ttl Morvane_dsp.so Morvane_ui.so; do
   same "build/release/lv2/Morvane.lv2/$f" "$dir/Morvane.lv2/$f"
+done
+for f in x86_64-linux/Morvane.so Resources/moduleinfo.json; do
+  same "build/release/plugin/Morvane.vst3/Contents/$f" "$dir/Morvane.vst3/Contents/$f"
 done
 licenses_hold "$dir" "Inter-font.txt=OFL-1.1" "GCC-runtime-libraries.txt=GCC RUNTIME LIBRARY EXCEPTION"
 grep -q "Morvane $version" "$dir/INSTALL.txt" || fail "INSTALL.txt does not name version $version"
@@ -81,12 +86,19 @@ for arch in x64:win64 x86:win32; do
   echo "== $archive"
   unzip -l "$archive"
   listing=$(unzip -Z1 "$archive" | sed 's|/$||')
-  expect_entries "$listing" "$name" "$name/INSTALL.txt" "$name/Morvane.dll" "$name/licenses" \
+  case ${arch%%:*} in x64) folder=x86_64-win ;; *) folder=x86-win ;; esac
+  expect_entries "$listing" "$name" "$name/INSTALL.txt" "$name/Morvane.dll" "$name/Morvane.vst3" \
+    "$name/Morvane.vst3/Contents" "$name/Morvane.vst3/Contents/$folder" \
+    "$name/Morvane.vst3/Contents/$folder/Morvane.vst3" "$name/Morvane.vst3/Contents/Resources" \
+    "$name/Morvane.vst3/Contents/Resources/moduleinfo.json" "$name/licenses" \
     "$name/licenses/Inter-font.txt" "$name/licenses/libpng.txt" "$name/licenses/zlib.txt" \
     "$name/licenses/GCC-runtime-libraries.txt" "$name/licenses/mingw-w64-runtime-and-winpthreads.txt"
   unzip -q "$archive" -d "$work"
   dir=$work/$name
   same "build/${arch#*:}/plugin/Morvane.dll" "$dir/Morvane.dll"
+  same "build/${arch#*:}/plugin/Morvane.vst3/Contents/$folder/Morvane.vst3" "$dir/Morvane.vst3/Contents/$folder/Morvane.vst3"
+  same build/release/plugin/Morvane.vst3/Contents/Resources/moduleinfo.json \
+    "$dir/Morvane.vst3/Contents/Resources/moduleinfo.json"
   licenses_hold "$dir" "Inter-font.txt=OFL-1.1" "libpng.txt=libpng" "zlib.txt=Jean-loup Gailly" \
     "GCC-runtime-libraries.txt=GCC RUNTIME LIBRARY EXCEPTION" "mingw-w64-runtime-and-winpthreads.txt=winpthreads"
   grep -q "Morvane $version" "$dir/INSTALL.txt" || fail "$name/INSTALL.txt does not name version $version"

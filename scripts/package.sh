@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # package.sh: writes what a user downloads into dist/:
 #
-#   Morvane-<version>-linux-x86_64.tar.gz   Morvane.so (VST2), Morvane.lv2/ (LV2)
-#   Morvane-<version>-windows-x64.zip       Morvane.dll (VST2, 64-bit hosts)
-#   Morvane-<version>-windows-x86.zip       Morvane.dll (VST2, 32-bit hosts)
+#   Morvane-<version>-linux-x86_64.tar.gz   Morvane.so (VST2), Morvane.lv2/ (LV2),
+#                                           Morvane.vst3/ (VST3, Contents/x86_64-linux)
+#   Morvane-<version>-windows-x64.zip       Morvane.dll (VST2, 64-bit hosts),
+#                                           Morvane.vst3/ (VST3, Contents/x86_64-win)
+#   Morvane-<version>-windows-x86.zip       Morvane.dll (VST2, 32-bit hosts),
+#                                           Morvane.vst3/ (VST3, Contents/x86-win)
+# Each VST3 bundle holds the module for its archive's platform and
+# Contents/Resources/moduleinfo.json, which the Linux build writes.
 #
 # Each holds one folder named like the archive, with the plug-ins, INSTALL.txt
 # (where hosts look for them) and licenses/ (the texts of what is linked into
@@ -40,9 +45,18 @@ fi
 linux_payload=(
   "build/release/plugin/Morvane.so=Morvane.so"
   "build/release/lv2/Morvane.lv2=Morvane.lv2"
+  "build/release/plugin/Morvane.vst3=Morvane.vst3"
 )
-win64_payload=("build/win64/plugin/Morvane.dll=Morvane.dll")
-win32_payload=("build/win32/plugin/Morvane.dll=Morvane.dll")
+win64_payload=(
+  "build/win64/plugin/Morvane.dll=Morvane.dll"
+  "build/win64/plugin/Morvane.vst3=Morvane.vst3"
+  "build/release/plugin/Morvane.vst3/Contents/Resources=Morvane.vst3/Contents/Resources"
+)
+win32_payload=(
+  "build/win32/plugin/Morvane.dll=Morvane.dll"
+  "build/win32/plugin/Morvane.vst3=Morvane.vst3"
+  "build/release/plugin/Morvane.vst3/Contents/Resources=Morvane.vst3/Contents/Resources"
+)
 
 # Licence entries: "Debian package whose copyright file is copied=file name".
 # The Linux binaries take libpng, zlib, FreeType, fontconfig, Xlib and the C
@@ -72,7 +86,7 @@ install_linux() {
   title "Morvane $version by Bexo: transient shaper, for Linux on x86-64"
   cat <<EOF
 
-Two plug-in formats; install the one your host loads (or both).
+Three plug-in formats; install the one your host loads (or several).
 
 LV2 (Ardour, Qtractor, Audacity, Carla, Zrythm, jalv, ...)
   Copy the whole folder Morvane.lv2 into ~/.lv2/ (for yourself) or into
@@ -80,16 +94,21 @@ LV2 (Ardour, Qtractor, Audacity, Carla, Zrythm, jalv, ...)
   insert "Morvane" by Bexo. The plug-in's URI, which sessions store, is
   https://bexo.audio/plugins/morvane .
 
+VST3 (Ardour, REAPER, Bitwig Studio, Carla, ...)
+  Copy the whole folder Morvane.vst3 (not the file inside it) into ~/.vst3/
+  (for yourself) or into /usr/local/lib/vst3/ (for every user), rescan, and
+  insert "Morvane" by Bexo (Fx|Dynamics).
+
 VST2 (REAPER, Bitwig Studio, Ardour, Carla, ...)
   Copy Morvane.so into ~/.vst/, or into a folder of the host's VST2 path
   (REAPER: Preferences > Plug-ins > VST; Bitwig Studio: Settings > Locations;
   Ardour: Edit > Preferences > Plugins; Carla: Configure > Paths), rescan,
   and insert "Morvane" by Bexo.
 
-Both open the same editor in an X11 window (under Wayland, through
+All three open the same editor in an X11 window (under Wayland, through
 XWayland). They use the system's libpng, zlib, FreeType, fontconfig, Xlib
 (libX11, libXext) and C++ runtime, which desktop distributions install.
-Presets move between the two formats: both store the same program state.
+Presets move between the formats: all store the same program state.
 
 licenses/ holds the licence texts of what the plug-ins carry.
 EOF
@@ -97,10 +116,15 @@ EOF
 
 install_windows() {
   local bits=$1
-  title "Morvane $version by Bexo: transient shaper, VST2 for Windows ($bits)"
+  title "Morvane $version by Bexo: transient shaper, VST3 and VST2 for Windows ($bits)"
   cat <<EOF
 
-Copy Morvane.dll into the folder your host scans for VST2 plug-ins, for
+VST3: copy the whole folder Morvane.vst3 (not the file inside it) into
+C:\\Program Files\\Common Files\\VST3\\ (a 32-bit host on 64-bit Windows looks in
+C:\\Program Files (x86)\\Common Files\\VST3\\), rescan, and insert "Morvane" by
+Bexo (Fx|Dynamics).
+
+VST2: copy Morvane.dll into the folder your host scans for VST2 plug-ins, for
 example C:\\Program Files\\VSTPlugins\\ or C:\\Program Files\\Steinberg\\VSTPlugins\\
 (REAPER: Options > Preferences > Plug-ins > VST; Bitwig Studio: Settings >
 Locations; Ableton Live: Preferences > Plug-ins; FL Studio: Options > Manage
@@ -109,8 +133,8 @@ plugins), rescan, and insert "Morvane" by Bexo.
 This archive is for $bits hosts: a 64-bit host needs the windows-x64 archive,
 a 32-bit host (or a 32-bit bridge) the windows-x86 one.
 
-The DLL needs nothing beyond Windows itself: its runtime, libpng and zlib
-are inside it. licenses/ holds their licence texts.
+The plug-ins need nothing beyond Windows itself: their runtime, libpng and
+zlib are inside them. licenses/ holds their licence texts.
 EOF
 }
 
