@@ -31,6 +31,16 @@ std::mutex& ConstructionLock() {
 // call into it.
 const bool kLocksReady = (FactoryLock(), ConstructionLock(), true);
 
+// What the three forms of the class's description share: cleared, the id,
+// any number of instances, an audio effect.
+template <class Info>
+void FillClassBasics(Info* info, const Uid& cid) {
+  std::memset(info, 0, sizeof *info);
+  std::memcpy(info->cid, cid.bytes, sizeof info->cid);
+  info->cardinality = kManyInstances;
+  CopyTextBounded(info->category, sizeof info->category, kVstAudioEffectClass);
+}
+
 }  // namespace
 
 IVst3Factory* IVst3Factory::Get(const IVst3ClassDef& def) {
@@ -109,20 +119,14 @@ int32 PLUGIN_API IVst3Factory::countClasses() { return 1; }
 
 tresult PLUGIN_API IVst3Factory::getClassInfo(int32 index, PClassInfo* info) {
   if (!info || index != 0) return kInvalidArgument;
-  std::memset(info, 0, sizeof *info);
-  std::memcpy(info->cid, mCid.bytes, sizeof info->cid);
-  info->cardinality = kManyInstances;
-  CopyTextBounded(info->category, sizeof info->category, kVstAudioEffectClass);
+  FillClassBasics(info, mCid);
   CopyTextBounded(info->name, sizeof info->name, mDef.config.effectName);
   return kResultOk;
 }
 
 tresult PLUGIN_API IVst3Factory::getClassInfo2(int32 index, PClassInfo2* info) {
   if (!info || index != 0) return kInvalidArgument;
-  std::memset(info, 0, sizeof *info);
-  std::memcpy(info->cid, mCid.bytes, sizeof info->cid);
-  info->cardinality = kManyInstances;
-  CopyTextBounded(info->category, sizeof info->category, kVstAudioEffectClass);
+  FillClassBasics(info, mCid);
   CopyTextBounded(info->name, sizeof info->name, mDef.config.effectName);
   info->classFlags = 0;
   CopyTextBounded(info->subCategories, sizeof info->subCategories, mDef.subCategories);
@@ -134,10 +138,7 @@ tresult PLUGIN_API IVst3Factory::getClassInfo2(int32 index, PClassInfo2* info) {
 
 tresult PLUGIN_API IVst3Factory::getClassInfoUnicode(int32 index, PClassInfoW* info) {
   if (!info || index != 0) return kInvalidArgument;
-  std::memset(info, 0, sizeof *info);
-  std::memcpy(info->cid, mCid.bytes, sizeof info->cid);
-  info->cardinality = kManyInstances;
-  CopyTextBounded(info->category, sizeof info->category, kVstAudioEffectClass);
+  FillClassBasics(info, mCid);
   CopyToUtf16(info->name, kClassNameSize, mDef.config.effectName);
   info->classFlags = 0;
   CopyTextBounded(info->subCategories, sizeof info->subCategories, mDef.subCategories);

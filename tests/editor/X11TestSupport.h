@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "framework/vst2/VstDefs.h"
@@ -20,6 +22,25 @@ namespace x11_test {
 
 // Pixels of the editor window's image, as 0xRRGGBB.
 inline uint32_t Rgb(XImage* image, int x, int y) { return static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF; }
+
+// How many pixels of the window's image differ from a render of the
+// editor's bitmap (alpha aside); *first tells the first of them.
+template <class Bitmap>
+int Differences(XImage* window, Bitmap& render, std::string* first) {
+  int count = 0;
+  for (int y = 0; y < render.GetHeight(); ++y) {
+    for (int x = 0; x < render.GetWidth(); ++x) {
+      const uint32_t want = render.GetBits()[y * render.GetRowSpan() + x] & 0xFFFFFF;
+      const uint32_t got = Rgb(window, x, y);
+      if (want != got && count++ == 0) {
+        char text[96];
+        std::snprintf(text, sizeof text, "(%d, %d): window %06x, render %06x", x, y, got, want);
+        *first = text;
+      }
+    }
+  }
+  return count;
+}
 
 class XHost {
 public:

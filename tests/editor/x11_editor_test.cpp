@@ -45,24 +45,6 @@ constexpr int kAttackY = 126;
 // A state of the parameters, set through setParameter in both editors compared.
 const float kState[][2] = {{0, 0.8f}, {1, 0.25f}, {3, 0.9f}, {4, 0.6f}, {7, 0.1f}};
 
-// Pixels where the window differs from the off-screen render (colour bytes:
-// a window has no alpha); the first difference goes to *first.
-int Differences(XImage* window, BM_MemBitmap& render, std::string* first) {
-  int count = 0;
-  for (int y = 0; y < render.GetHeight(); ++y) {
-    for (int x = 0; x < render.GetWidth(); ++x) {
-      const uint32_t want = render.GetBits()[y * render.GetRowSpan() + x] & 0xFFFFFF;
-      const uint32_t got = x11_test::Rgb(window, x, y);
-      if (want != got && count++ == 0) {
-        char text[96];
-        std::snprintf(text, sizeof text, "(%d, %d): window %06x, render %06x", x, y, got, want);
-        *first = text;
-      }
-    }
-  }
-  return count;
-}
-
 void HostScale(AEffect* e, float scale) {
   Dispatch(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
 }
@@ -335,7 +317,7 @@ TEST_F(X11Editor, WindowShowsTheOffscreenRenderAndRepaintsWhatWasLost) {
   XImage* shown = host.Grab(window, kWidth, kHeight);
   ASSERT_NE(shown, nullptr);
   std::string first;
-  EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << first;
+  EXPECT_EQ(x11_test::Differences(shown, reference.graphics->Screen(), &first), 0) << first;
 
   XDestroyImage(shown);
   // What a user sees in the host's window, for looking at.
@@ -364,13 +346,13 @@ TEST_F(X11Editor, WindowShowsTheOffscreenRenderAndRepaintsWhatWasLost) {
   XDestroyWindow(host.display, cover);
   XSync(host.display, False);
   XImage* lost = host.Grab(window, kWidth, kHeight);
-  const bool somethingLost = Differences(lost, reference.graphics->Screen(), &first) > 0;
+  const bool somethingLost = x11_test::Differences(lost, reference.graphics->Screen(), &first) > 0;
   XDestroyImage(lost);
   EXPECT_TRUE(somethingLost);  // the repaint below has work to do
 
   IdleFor(idle, 60);
   XImage* repainted = host.Grab(window, kWidth, kHeight);
-  EXPECT_EQ(Differences(repainted, reference.graphics->Screen(), &first), 0) << first;
+  EXPECT_EQ(x11_test::Differences(repainted, reference.graphics->Screen(), &first), 0) << first;
   XDestroyImage(repainted);
 }
 
@@ -396,7 +378,7 @@ TEST_F(X11Editor, AtEachSizeTheWindowShowsTheOffscreenRender) {
     XImage* shown = big.Grab(window, width, height);
     ASSERT_NE(shown, nullptr);
     std::string first;
-    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << scale << ": " << first;
+    EXPECT_EQ(x11_test::Differences(shown, reference.graphics->Screen(), &first), 0) << scale << ": " << first;
     XDestroyImage(shown);
     Dispatch(effect, effEditClose);
   }
@@ -414,7 +396,7 @@ TEST_F(X11Editor, AtEachSizeTheWindowShowsTheOffscreenRender) {
   ASSERT_NE(shown, nullptr);
   Reference reference;
   std::string first;
-  EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0) << first;
+  EXPECT_EQ(x11_test::Differences(shown, reference.graphics->Screen(), &first), 0) << first;
   XDestroyImage(shown);
 }
 
@@ -433,7 +415,7 @@ TEST_F(X11Editor, SharedAndPlainImagesShowTheSamePixels) {
     XImage* shown = parent.Grab(parent.EditorWindow(), kWidth, kHeight);
     ASSERT_NE(shown, nullptr);
     std::string first;
-    EXPECT_EQ(Differences(shown, reference.graphics->Screen(), &first), 0)
+    EXPECT_EQ(x11_test::Differences(shown, reference.graphics->Screen(), &first), 0)
         << (shared ? "shared: " : "plain: ") << first;
     XDestroyImage(shown);
     Dispatch(e, effEditClose);

@@ -21,10 +21,6 @@ VstIntPtr VSTCALLBACK RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, V
   return 0;
 }
 
-namespace {
-
-// Decaying noise bursts every 4000 frames, loud and quiet in turn, from an
-// integer generator: the same on every machine.
 std::vector<double> DrumInput(int frames, uint32_t seed) {
   std::vector<double> out(static_cast<size_t>(frames));
   uint32_t state = seed;
@@ -38,6 +34,8 @@ std::vector<double> DrumInput(int frames, uint32_t seed) {
   }
   return out;
 }
+
+namespace {
 
 constexpr int kRoundBlocks = 40;
 
@@ -223,6 +221,26 @@ bool ReadPixels(const char* path, Pixels* pixels) {
   }
   std::fclose(file);
   return ok;
+}
+
+bool SamePixels(const Pixels& window, const Pixels& reference, std::string* what) {
+  if (window.width != reference.width || window.height != reference.height) {
+    *what = "the window is " + std::to_string(window.width) + " x " + std::to_string(window.height) +
+            ", the reference " + std::to_string(reference.width) + " x " + std::to_string(reference.height);
+    return false;
+  }
+  size_t differing = 0, first = 0;
+  for (size_t i = 0; i < window.bgr.size(); i += 3) {
+    if (std::memcmp(&window.bgr[i], &reference.bgr[i], 3) != 0 && differing++ == 0) first = i / 3;
+  }
+  if (differing == 0) return true;
+  const size_t x = first % static_cast<size_t>(window.width), y = first / static_cast<size_t>(window.width);
+  char text[200];
+  std::snprintf(text, sizeof text, "%zu pixels differ; the first at %zu, %zu: window %02x%02x%02x, reference %02x%02x%02x",
+                differing, x, y, window.bgr[first * 3 + 2], window.bgr[first * 3 + 1], window.bgr[first * 3],
+                reference.bgr[first * 3 + 2], reference.bgr[first * 3 + 1], reference.bgr[first * 3]);
+  *what = text;
+  return false;
 }
 
 }  // namespace hosttest

@@ -3,6 +3,7 @@
 // plug-in was made (a library loaded as hosts load it, or the class built
 // into a program): the VST2 round of a host session, the timing of its
 // processing, and the knob gesture its editor test makes.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ inline void SendHostScale(AEffect* e, int percent) {
                 static_cast<float>(percent) / 100.0f);
 }
 
+// Decaying noise bursts every 4000 frames, loud and quiet in turn, from an
+// integer generator: the same on every machine.
+std::vector<double> DrumInput(int frames, uint32_t seed);
+
 // The editor's pixels as blue, green, red bytes, rows from the top.
 struct Pixels {
   int width = 0;
@@ -78,5 +83,9 @@ struct Pixels {
 // endian, then the blue, green, red bytes.
 bool WritePixels(const Pixels& pixels, const char* path);
 bool ReadPixels(const char* path, Pixels* pixels);
+
+// Whether two images are alike; if not, *what tells the first pixel where
+// they differ and how many do.
+bool SamePixels(const Pixels& window, const Pixels& reference, std::string* what);
 
 }  // namespace hosttest

@@ -51,27 +51,6 @@ bool EditCallsInOrder(int param, float value, std::string* what) {
   return ok && step == 3;
 }
 
-// The first pixel where two images differ, and how many do.
-bool SamePixels(const Pixels& window, const Pixels& reference, std::string* what) {
-  if (window.width != reference.width || window.height != reference.height) {
-    *what = "the window is " + std::to_string(window.width) + " x " + std::to_string(window.height) +
-            ", the reference " + std::to_string(reference.width) + " x " + std::to_string(reference.height);
-    return false;
-  }
-  size_t differing = 0, first = 0;
-  for (size_t i = 0; i < window.bgr.size(); i += 3) {
-    if (std::memcmp(&window.bgr[i], &reference.bgr[i], 3) != 0 && differing++ == 0) first = i / 3;
-  }
-  if (differing == 0) return true;
-  const size_t x = first % static_cast<size_t>(window.width), y = first / static_cast<size_t>(window.width);
-  char text[200];
-  std::snprintf(text, sizeof text, "%zu pixels differ; the first at %zu, %zu: window %02x%02x%02x, reference %02x%02x%02x",
-                differing, x, y, window.bgr[first * 3 + 2], window.bgr[first * 3 + 1], window.bgr[first * 3],
-                reference.bgr[first * 3 + 2], reference.bgr[first * 3 + 1], reference.bgr[first * 3]);
-  *what = text;
-  return false;
-}
-
 // The cycles after which what the process holds may no longer grow: the
 // first loads fill the C runtime's and Wine's own caches.
 constexpr int kWarmUpCycles = 5;

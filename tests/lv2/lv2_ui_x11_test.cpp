@@ -66,23 +66,6 @@ struct HostLog {
   }
 };
 
-// Pixels where the window differs from the render; the first difference in *first.
-int Differences(XImage* window, BM_MemBitmap& render, std::string* first) {
-  int count = 0;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const uint32_t want = render.GetBits()[y * render.GetRowSpan() + x] & 0xFFFFFF;
-      const uint32_t got = x11_test::Rgb(window, x, y);
-      if (want != got && count++ == 0) {
-        char text[96];
-        std::snprintf(text, sizeof text, "(%d, %d): window %06x, render %06x", x, y, got, want);
-        *first = text;
-      }
-    }
-  }
-  return count;
-}
-
 class Lv2Ui : public testing::Test {
 protected:
   void SetUp() override {
@@ -187,14 +170,14 @@ TEST_F(Lv2Ui, ShowsTheOffscreenRenderOfThePortValuesWithTheLampLit) {
   XImage* shown = host.Grab(window, kWidth, kHeight);
   ASSERT_NE(shown, nullptr);
   std::string first;
-  EXPECT_EQ(Differences(shown, graphics->Screen(), &first), 0) << first;
+  EXPECT_EQ(x11_test::Differences(shown, graphics->Screen(), &first), 0) << first;
   XDestroyImage(shown);
 
   // The lamp's port back at 0: the lamp goes dark.
   PortEvent(kLampPort, 0.0f);
   IdleFor(idleCall, 100);
   shown = host.Grab(window, kWidth, kHeight);
-  EXPECT_GT(Differences(shown, graphics->Screen(), &first), 0);
+  EXPECT_GT(x11_test::Differences(shown, graphics->Screen(), &first), 0);
   XDestroyImage(shown);
   // No port was written for values that came from the host.
   for (const HostLog::Event& e : log.events) EXPECT_NE(e.kind, 'w') << "port " << e.port;

@@ -57,24 +57,4 @@ bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double be
   return ok;
 }
 
-bool SamePixels(const hosttest::Pixels& window, const hosttest::Pixels& reference, std::string* what) {
-  if (window.width != reference.width || window.height != reference.height) {
-    *what = "the window is " + std::to_string(window.width) + " x " + std::to_string(window.height) +
-            ", the reference " + std::to_string(reference.width) + " x " + std::to_string(reference.height);
-    return false;
-  }
-  size_t differing = 0, first = 0;
-  for (size_t i = 0; i < window.bgr.size(); i += 3) {
-    if (std::memcmp(&window.bgr[i], &reference.bgr[i], 3) != 0 && differing++ == 0) first = i / 3;
-  }
-  if (differing == 0) return true;
-  char text[200];
-  std::snprintf(text, sizeof text, "%zu pixels differ; the first at %zu, %zu: window %02x%02x%02x, reference %02x%02x%02x",
-                differing, first % static_cast<size_t>(window.width), first / static_cast<size_t>(window.width),
-                window.bgr[first * 3 + 2], window.bgr[first * 3 + 1], window.bgr[first * 3],
-                reference.bgr[first * 3 + 2], reference.bgr[first * 3 + 1], reference.bgr[first * 3]);
-  *what = text;
-  return false;
-}
-
 }  // namespace vst3test

@@ -37,9 +37,6 @@ bool PrepareViewSession(Instance& plug, std::string* failure);
 // parameter, and the controller holds the last value, above `before`.
 bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double before, std::string* failure);
 
-// The first pixel where the images differ, and how many do; true when none.
-bool SamePixels(const hosttest::Pixels& window, const hosttest::Pixels& reference, std::string* what);
-
 // Morvane's editor drawn off-screen after the same session and gesture
 // (Linux builds only: posix/ViewReference.cpp).
 bool RenderViewReference(hosttest::Pixels* pixels);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/host/HostRound.h"
 #include "tests/vst2/PluginLibrary.h"
 
 namespace vst3test {
@@ -313,16 +314,8 @@ void Vst2Effect::SetChannels(int channels) const {
 // ---- helpers -----------------------------------------------------------------------------------------
 
 std::vector<double> DrumInput(int frames, uint32_t seed) {
-  std::vector<double> out(static_cast<size_t>(frames));
-  uint32_t state = seed;
-  double envelope = 0.0;
-  for (int i = 0; i < frames; ++i) {
-    if (i % 4000 == 0) envelope = (i / 4000) % 2 ? 0.1 : 0.7;
-    envelope *= 0.999;
-    state = state * 1664525u + 1013904223u;
-    const double noise = static_cast<double>(state >> 8) / 8388608.0 - 1.0;
-    out[static_cast<size_t>(i)] = static_cast<float>(envelope * noise);
-  }
+  std::vector<double> out = hosttest::DrumInput(frames, seed);
+  for (double& x : out) x = static_cast<float>(x);
   return out;
 }
 

@@ -208,8 +208,8 @@ class Vst2Effect {
 
 // ---- helpers ---------------------------------------------------------------------------------------
 
-// Decaying noise bursts every 4000 frames, loud and quiet in turn, from an
-// integer generator (the same on every machine), as float-exact values.
+// The test host's drum input (tests/host/HostRound.h), rounded to float so
+// that single and double precision runs process the same samples.
 std::vector<double> DrumInput(int frames, uint32_t seed);
 
 // Text of a String128.

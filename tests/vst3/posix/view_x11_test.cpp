@@ -195,7 +195,7 @@ TEST(Vst3View, X11EditorRunsOnTheHostsRunLoop) {
 
   hosttest::Pixels reference;
   ASSERT_TRUE(RenderViewReference(&reference));
-  EXPECT_TRUE(SamePixels(WindowPixels(host, editor), reference, &what)) << what;
+  EXPECT_TRUE(hosttest::SamePixels(WindowPixels(host, editor), reference, &what)) << what;
 
   // Removed: the run loop lets go of everything, and the window goes.
   ASSERT_EQ(view->removed(), kResultOk);

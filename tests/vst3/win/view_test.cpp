@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "tests/host/win/HostWindow.h"
 #include "tests/vst3/ViewSession.h"
 
 using namespace vst3test;
@@ -38,53 +39,6 @@ int Pump(HWND editor, int ticks, DWORD timeoutMs) {
   }
   return seen;
 }
-
-// Absolute mouse input at a screen point, with the given button flags.
-bool MouseInput(POINT screen, DWORD buttons) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  // 0..65535 over the screen: the pixel's centre, so the point maps back to it.
-  input.mi.dx = static_cast<LONG>((screen.x * 65536LL + 32768) / w);
-  input.mi.dy = static_cast<LONG>((screen.y * 65536LL + 32768) / h);
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
-  return SendInput(1, &input, sizeof input) == 1;
-}
-
-// The window's client area through its device context.
-bool ReadWindow(HWND window, int width, int height, hosttest::Pixels* pixels) {
-  HDC dc = GetDC(window);
-  if (!dc) return false;
-  HDC memory = CreateCompatibleDC(dc);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = memory && section && bits;
-  if (ok) {
-    HGDIOBJ old = SelectObject(memory, section);
-    ok = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != FALSE;
-    GdiFlush();
-    SelectObject(memory, old);
-  }
-  if (ok) {
-    pixels->width = width;
-    pixels->height = height;
-    pixels->bgr.resize(static_cast<size_t>(width) * height * 3);
-    const auto* from = static_cast<const unsigned char*>(bits);
-    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) std::memcpy(&pixels->bgr[i * 3], from + i * 4, 3);
-  }
-  if (section) DeleteObject(section);
-  if (memory) DeleteDC(memory);
-  ReleaseDC(window, dc);
-  return ok;
-}
-
 
 // The host's frame around the view; Windows hosts lend no run loop.
 class Frame : public HostObject<IPlugFrame> {
@@ -148,22 +102,22 @@ TEST(Vst3View, HwndEditorUnderWine) {
   POINT press = {kGestureX, kGestureY};
   ClientToScreen(editor, &press);
   POINT moved = {press.x, press.y + kGestureDy};
-  EXPECT_TRUE(MouseInput(press, 0));
+  EXPECT_TRUE(hosttest::MouseInput(press, 0));
   Pump(editor, 1, 2000);
-  EXPECT_TRUE(MouseInput(press, MOUSEEVENTF_LEFTDOWN));
+  EXPECT_TRUE(hosttest::MouseInput(press, MOUSEEVENTF_LEFTDOWN));
   Pump(editor, 1, 2000);
-  EXPECT_TRUE(MouseInput(moved, 0));
+  EXPECT_TRUE(hosttest::MouseInput(moved, 0));
   Pump(editor, 1, 2000);
-  EXPECT_TRUE(MouseInput(moved, MOUSEEVENTF_LEFTUP));
+  EXPECT_TRUE(hosttest::MouseInput(moved, MOUSEEVENTF_LEFTUP));
   EXPECT_GE(Pump(editor, 5, 5000), 5);
   EXPECT_TRUE(GestureEditsSeen(handler, plug, before, &what)) << what;
 
   // 5. The pixels, against the Linux render.
   hosttest::Pixels shown, reference;
-  ASSERT_TRUE(ReadWindow(editor, width, height, &shown));
+  ASSERT_TRUE(hosttest::ReadWindow(editor, width, height, &shown));
   ASSERT_TRUE(hosttest::ReadPixels(MORVANE_VST3_EDITOR_REFERENCE, &reference))
       << "no reference " MORVANE_VST3_EDITOR_REFERENCE " (scripts/test-windows.sh writes it)";
-  EXPECT_TRUE(SamePixels(shown, reference, &what)) << what;
+  EXPECT_TRUE(hosttest::SamePixels(shown, reference, &what)) << what;
 
   // 6. Removed: the editor's window goes.
   EXPECT_EQ(view->removed(), kResultOk);
