@@ -1,9 +1,6 @@
 // The library's exported entry points. Hosts look up VSTPluginMain, or main
 // under its older name, and call it once per instance with their callback.
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+// On Windows the module's initialisation entry is framework/win/ModuleMain.cpp.
 
 #include "framework/Lock.h"
 #include "framework/vst2/IEffectVST.h"
@@ -57,25 +54,3 @@ AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
 }
 
 AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }
-
-#if defined(_WIN32)
-// The statically linked C++ runtime's release of its emergency exception
-// pool (about 73 KiB, allocated when the library loads), which nothing else
-// frees.
-namespace __gnu_cxx {
-void __freeres();
-}
-
-// The library's initialisation entry: records the module's instance handle,
-// whatever the reason for the call, and lets the load go on. Unloaded by
-// FreeLibrary (reserved is null; not at the process's end), it frees the
-// runtime's exception pool: hosts that load and unload the library again and
-// again (plug-in scans, projects opened and closed) would otherwise lose it
-// with every load. Only the library's static destructors run after this,
-// and they throw nothing.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  RecordModuleInstance(instance);
-  if (reason == DLL_PROCESS_DETACH && !reserved) __gnu_cxx::__freeres();
-  return TRUE;
-}
-#endif

@@ -3,13 +3,9 @@
 // 2. GetPluginFactory, as often as they like;
 // 3. ExitDll or ModuleExit after releasing the factory, before unloading.
 // Nothing needs setting up or tearing down: the factory lives while it is
-// referenced, and the entry and exit calls only answer.
+// referenced, and the entry and exit calls only answer. On Windows the
+// module's initialisation entry is framework/win/ModuleMain.cpp.
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
-#include "framework/vst2/IEffectVST.h"
 #include "framework/vst3/IVst3Factory.h"
 
 #if defined(_WIN32)
@@ -39,14 +35,6 @@ vst3::IPluginFactory* PLUGIN_API GetPluginFactory() { return IVst3Factory::Get(V
 
 bool InitDll() { return true; }
 bool ExitDll() { return true; }
-
-// The library's initialisation entry: records the module's instance handle
-// (the editor loads its images from the module's resources), whatever the
-// reason for the call, and lets the load go on.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
-  RecordModuleInstance(instance);
-  return TRUE;
-}
 
 #else
 

@@ -45,9 +45,11 @@ struct UnloadCycles {
 // real windows of the host's and left to draw a few redraw ticks, both
 // editors closed, both instances closed, the library unloaded. It must be
 // gone from the process after each cycle, and its editor window class with
-// it. The counts are taken after the first cycle, after `warmUp` cycles and
-// after the last. False with *failure when the platform has no such check or
+// it. Given a VST3 module (else null), each cycle also loads it, makes and
+// releases one instance of its class and unloads it. The counts are taken
+// after the first cycle, after `warmUp` cycles and after the last. False with *failure when the platform has no such check or
 // a step failed (a crash ends the process).
-bool RunUnloadCycles(const char* libraryPath, int cycles, int warmUp, UnloadCycles* result, std::string* failure);
+bool RunUnloadCycles(const char* libraryPath, const char* vst3ModulePath, int cycles, int warmUp, UnloadCycles* result,
+                     std::string* failure);
 
 }  // namespace hosttest

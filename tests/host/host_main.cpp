@@ -1,5 +1,6 @@
 // morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE]
-//                           [--window-out FILE] [--scale PERCENT] [--unload-cycles N [--cycles-out FILE]]
+//                           [--window-out FILE] [--scale PERCENT]
+//                           [--unload-cycles N [--vst3-module FILE] [--cycles-out FILE]]
 //
 // The project's own host: loads a plug-in library as hosts load it, runs the
 // VST2 round of a session (HostRound.h), measures the processing speed, and,
@@ -7,7 +8,8 @@
 // knob gesture must change its parameter, the host must see begin-edit,
 // automate and end-edit in that order, and the window must show the
 // reference's pixels exactly. With --unload-cycles, first loads, uses (both
-// editors open) and unloads the library N times (EditorDrive.h): nothing may
+// editors open) and unloads the library N times (EditorDrive.h), and the
+// VST3 module beside it when given: nothing may
 // crash, and after the warm-up cycles the process's handles, threads, GDI and
 // USER objects may not grow, nor its private memory by more than a small
 // tolerance; the figures go to --cycles-out too. Exit status 0 when every
@@ -67,14 +69,15 @@ constexpr long kMemoryToleranceKiB = 256;
 constexpr long kRuntimeHandlesPerLoad = 2;
 
 // The figures of the unload cycles into *figures, one line per count; false
-// when a count grew after the warm-up.
-bool ReportUnloadCycles(const UnloadCycles& run, std::string* figures, std::string* what) {
+// when a count grew after the warm-up (each cycle loads modulesPerCycle
+// modules).
+bool ReportUnloadCycles(const UnloadCycles& run, int modulesPerCycle, std::string* figures, std::string* what) {
   struct Row {
     const char* name;
     long ProcessCounts::*count;
     long tolerance;
   };
-  const long loads = run.cycles - kWarmUpCycles;
+  const long loads = static_cast<long>(run.cycles - kWarmUpCycles) * modulesPerCycle;
   const Row rows[] = {{"handles", &ProcessCounts::handles, kRuntimeHandlesPerLoad * loads},
                       {"threads", &ProcessCounts::threads, 0},
                       {"GDI objects", &ProcessCounts::gdiObjects, 0},
@@ -115,6 +118,7 @@ int main(int argc, char** argv) {
   int unloadCycles = 0;
   int percent = 100;
   const char* cyclesOut = nullptr;
+  const char* vst3Module = nullptr;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--speed-out") == 0 && hasValue) {
@@ -135,6 +139,8 @@ int main(int argc, char** argv) {
         libraryPath = nullptr;
         break;
       }
+    } else if (std::strcmp(argv[i], "--vst3-module") == 0 && hasValue) {
+      vst3Module = argv[++i];
     } else if (std::strcmp(argv[i], "--cycles-out") == 0 && hasValue) {
       cyclesOut = argv[++i];
     } else if (!libraryPath && argv[i][0] != '-') {
@@ -146,7 +152,8 @@ int main(int argc, char** argv) {
   }
   if (!libraryPath) {
     std::fprintf(stderr, "usage: morvane_test_host LIBRARY [--speed-out FILE] [--editor-reference FILE] "
-                         "[--window-out FILE] [--scale 100|150|200] [--unload-cycles N (more than %d) [--cycles-out FILE]]\n",
+                         "[--window-out FILE] [--scale 100|150|200] [--unload-cycles N (more than %d) [--vst3-module FILE] "
+                         "[--cycles-out FILE]]\n",
                  kWarmUpCycles);
     return 2;
   }
@@ -155,11 +162,11 @@ int main(int argc, char** argv) {
   std::string what;
   if (unloadCycles > 0) {
     UnloadCycles run;
-    if (!RunUnloadCycles(libraryPath, unloadCycles, kWarmUpCycles, &run, &what)) {
+    if (!RunUnloadCycles(libraryPath, vst3Module, unloadCycles, kWarmUpCycles, &run, &what)) {
       return Failed("unload cycles: " + what);
     }
     std::string figures;
-    const bool held = ReportUnloadCycles(run, &figures, &what);
+    const bool held = ReportUnloadCycles(run, vst3Module ? 2 : 1, &figures, &what);
     for (size_t start = 0, end; start < figures.size(); start = end + 1) {
       end = figures.find('\n', start);
       std::printf("morvane_test_host: %s\n", figures.substr(start, end - start).c_str());

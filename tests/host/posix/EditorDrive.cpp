@@ -7,7 +7,7 @@ bool DriveEditor(AEffect*, const KnobGesture&, EditorSession*, std::string* fail
   return false;
 }
 
-bool RunUnloadCycles(const char*, int, int, UnloadCycles*, std::string* failure) {
+bool RunUnloadCycles(const char*, const char*, int, int, UnloadCycles*, std::string* failure) {
   if (failure) *failure = "no unload cycles are run on this platform";
   return false;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/vst3/Vst3Processor.h"
 #include "tests/host/win/HostWindow.h"
 #include "tests/vst2/PluginLibrary.h"
 
@@ -213,6 +214,40 @@ ProcessCounts Count(std::string* how) {
   return counts;
 }
 
+// The VST3 module as a host scanning it uses it: loaded, InitDll, the
+// factory's class made as a component, initialised, terminated and
+// released, the factory released, ExitDll, unloaded; it must be gone from
+// the process afterwards.
+bool Vst3ModuleCycle(const char* path, std::string* failure) {
+  void* module = vst2test::OpenLibrary(path);
+  if (!module) return Fail(failure, std::string("cannot load ") + path);
+  auto init = reinterpret_cast<vst3::InitModuleProc>(vst2test::FindSymbol(module, vst3::kInitModuleProcName));
+  auto exit = reinterpret_cast<vst3::ExitModuleProc>(vst2test::FindSymbol(module, vst3::kExitModuleProcName));
+  auto getFactory = reinterpret_cast<vst3::GetFactoryProc>(vst2test::FindSymbol(module, vst3::kGetFactoryProcName));
+  bool ok = init && exit && getFactory && init();
+  vst3::IPluginFactory* factory = ok ? getFactory() : nullptr;
+  vst3::PClassInfo info;
+  vst3::IComponent* component = nullptr;
+  ok = factory && factory->getClassInfo(0, &info) == vst3::kResultOk &&
+       factory->createInstance(reinterpret_cast<vst3::FIDString>(info.cid),
+                               reinterpret_cast<vst3::FIDString>(vst3::IComponent::iid.bytes),
+                               reinterpret_cast<void**>(&component)) == vst3::kResultOk &&
+       component && component->initialize(nullptr) == vst3::kResultOk;
+  if (component) {
+    component->terminate();
+    component->release();
+  }
+  if (factory) factory->release();
+  if (exit) exit();
+  vst2test::CloseLibrary(module);
+  HMODULE holder = nullptr;
+  if (getFactory && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                       reinterpret_cast<LPCSTR>(getFactory), &holder)) {
+    return Fail(failure, "the VST3 module stayed loaded after FreeLibrary");
+  }
+  return ok || Fail(failure, "the VST3 module's factory made no component");
+}
+
 // One cycle, each editor in its own child window of the host's frame, side
 // by side:
 // 1. LoadLibrary; VSTPluginMain twice.
@@ -224,7 +259,8 @@ ProcessCounts Count(std::string* how) {
 //    closed, its host window destroyed.
 // 5. FreeLibrary: no module may hold VSTPluginMain's address afterwards, and
 //    the editor's window class must be gone with the library.
-bool Cycle(const char* path, HWND frame, std::string* failure) {
+// 6. When given, the VST3 module's cycle (Vst3ModuleCycle).
+bool Cycle(const char* path, const char* vst3Path, HWND frame, std::string* failure) {
   bool ok = true;
   auto fail = [&](const std::string& what) {
     if (ok) Fail(failure, what);
@@ -291,12 +327,14 @@ bool Cycle(const char* path, HWND frame, std::string* failure) {
   if (GetClassInfoA(static_cast<HINSTANCE>(library), kEditorClass, &info)) {
     fail("the editor's window class outlived the library");
   }
+  if (ok && vst3Path) ok = Vst3ModuleCycle(vst3Path, failure);
   return ok;
 }
 
 }  // namespace
 
-bool RunUnloadCycles(const char* path, int cycles, int warmUp, UnloadCycles* result, std::string* failure) {
+bool RunUnloadCycles(const char* path, const char* vst3Path, int cycles, int warmUp, UnloadCycles* result,
+                     std::string* failure) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefWindowProcA;
@@ -324,7 +362,7 @@ bool RunUnloadCycles(const char* path, int cycles, int warmUp, UnloadCycles* res
   HMODULE dialogs = LoadLibraryA("comdlg32.dll");
   bool ok = true;
   for (int n = 1; n <= cycles && ok; ++n) {
-    ok = Cycle(path, frame, failure);
+    ok = Cycle(path, vst3Path, frame, failure);
     if (!ok) *failure = "cycle " + std::to_string(n) + ": " + *failure;
     result->cycles = n;
     if (ok && n == 1) result->first = Count(&result->howCounted);
