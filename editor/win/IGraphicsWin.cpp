@@ -6,17 +6,19 @@
 #include "editor/IControl.h"
 #include "editor/win/WinEditorHelpers.h"
 #include "framework/IEffectBase.h"
+#include "framework/Lock.h"
 
 namespace {
 
 const char kWindowClass[] = "IEffectWndClass";
 constexpr UINT_PTR kRedrawTimerId = 2;
 
-// Process-wide, changed only on the user-interface thread: how many editor
-// windows are open (the class is registered while any is), and the frame
-// rate of the window being created, which WM_CREATE reads.
-int gOpenWindows = 0;
-double gCreatingFrameRate = 25.0;
+// How many editor windows the process has open: the class is registered
+// while any is. Instances of the plug-in may open and close their editors on
+// different threads, so the count and the class's registration change
+// together under the lock.
+ILock gWindowClassLock;
+int gOpenWindows = 0;  // under gWindowClassLock
 
 IModifiers ModifiersOf(WPARAM keys) {
   IModifiers mods;
@@ -140,7 +142,10 @@ IGraphicsWin::~IGraphicsWin() {
   mCustomColors = nullptr;
 }
 
-int IGraphicsWin::OpenWindowCount() { return gOpenWindows; }
+int IGraphicsWin::OpenWindowCount() {
+  ILockGuard guard(gWindowClassLock);
+  return gOpenWindows;
+}
 
 // ---- opening and closing --------------------------------------------------------------
 
@@ -169,17 +174,19 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
   ChooseScaleForOpening();
   const int w = Width(), h = Height();
 
-  if (gOpenWindows++ == 0) {
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = EditorWindowProc;
-    wc.hInstance = Module();
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
+  {
+    ILockGuard guard(gWindowClassLock);
+    if (gOpenWindows++ == 0) {
+      WNDCLASSA wc = {};
+      wc.style = CS_DBLCLKS;
+      wc.lpfnWndProc = EditorWindowProc;
+      wc.hInstance = Module();
+      wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      wc.lpszClassName = kWindowClass;
+      RegisterClassA(&wc);
+    }
   }
 
-  gCreatingFrameRate = mFrameRate;
   // The child takes the DPI awareness of its parent (the host's choice),
   // for this thread and this call only: the process's is never changed.
   const DpiFunctions& dpi = Dpi();
@@ -241,6 +248,7 @@ void IGraphicsWin::CloseWindow() {
 }
 
 void IGraphicsWin::ReleaseWindowClass() {
+  ILockGuard guard(gWindowClassLock);
   if (gOpenWindows > 0 && --gOpenWindows == 0) UnregisterClassA(kWindowClass, Module());
 }
 
@@ -285,9 +293,9 @@ void IGraphicsWin::OnTimerTick() {
 LRESULT CALLBACK IGraphicsWin::EditorWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_CREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
+    const auto* creator = static_cast<const IGraphicsWin*>(create->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    SetTimer(window, kRedrawTimerId, static_cast<UINT>(RedrawTimerPeriodMs(static_cast<int>(gCreatingFrameRate))),
-             nullptr);
+    SetTimer(window, kRedrawTimerId, static_cast<UINT>(RedrawTimerPeriodMs(creator->FrameRate())), nullptr);
     SetFocus(window);
     return 0;
   }

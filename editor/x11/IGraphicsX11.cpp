@@ -114,18 +114,38 @@ bool IGraphicsX11::Claim(bool wait) {
     mClaimFree.wait(lock, [this] { return !mClaimed; });
   }
   mClaimed = true;
+  mClaimOwner = std::this_thread::get_id();
   return true;
 }
 
+bool IGraphicsX11::ClaimedHere() {
+  std::lock_guard<std::mutex> lock(mClaimLock);
+  return mClaimed && mClaimOwner == std::this_thread::get_id();
+}
+
+// Before letting go, the entries the host made from inside this claim: the
+// scale first (a close after it then leaves the editor at the new size).
 void IGraphicsX11::Unclaim() {
+  while (mHasDeferredScale || mDeferredClose) {
+    if (mHasDeferredScale) {
+      mHasDeferredScale = false;
+      IGraphicsWindowless::SetHostScale(mDeferredScale);
+    } else {
+      mDeferredClose = false;
+      DoCloseWindow();
+    }
+  }
   {
     std::lock_guard<std::mutex> lock(mClaimLock);
     mClaimed = false;
+    mClaimOwner = std::thread::id();
   }
   mClaimFree.notify_all();
 }
 
 void* IGraphicsX11::OpenWindow(void* parentWindow) {
+  // Opening from inside one of the editor's own calls to the host: refused.
+  if (ClaimedHere()) return nullptr;
   Claim(true);
   void* window = DoOpenWindow(parentWindow);
   Unclaim();
@@ -133,6 +153,10 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
 }
 
 void IGraphicsX11::CloseWindow() {
+  if (ClaimedHere()) {
+    mDeferredClose = true;
+    return;
+  }
   Claim(true);
   DoCloseWindow();
   Unclaim();
@@ -147,6 +171,11 @@ void IGraphicsX11::Idle() {
 }
 
 void IGraphicsX11::SetHostScale(double scale) {
+  if (ClaimedHere()) {
+    mHasDeferredScale = true;
+    mDeferredScale = scale;
+    return;
+  }
   Claim(true);
   IGraphicsWindowless::SetHostScale(scale);
   Unclaim();

@@ -36,6 +36,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "editor/IGraphicsWindowless.h"
 #include "editor/x11/XImageSurface.h"
@@ -97,8 +98,13 @@ private:
   // editor for its whole run: opening and closing wait for the claim, an
   // idle call that finds it taken returns at once. The claim is a flag under
   // a small lock, which is never held across a call into the host.
+  // While claimed, the editor calls the host (a size request, an edit), and
+  // the host may answer on the same thread with a close or a scale: those
+  // cannot wait for a claim their own thread holds, so they are deferred to
+  // the end of the claim (ClaimedHere, Unclaim).
   bool Claim(bool wait);
   void Unclaim();
+  bool ClaimedHere();
   void* DoOpenWindow(void* parentWindow);
   void DoCloseWindow();
   void DoIdle();
@@ -142,6 +148,12 @@ private:
   std::mutex mClaimLock;
   std::condition_variable mClaimFree;
   bool mClaimed = false;          // an entry of the host is at work (under mClaimLock)
+  std::thread::id mClaimOwner;    // the thread that holds the claim (under mClaimLock)
+  // Entries deferred by the claim's own thread, run before it lets go; only
+  // that thread touches them.
+  bool mDeferredClose = false;
+  bool mHasDeferredScale = false;
+  double mDeferredScale = 0.0;
   Window mRoot = 0;
   IBounds mDamage;                // to repaint: lost by the server, or uncovered by the text entry
   std::chrono::steady_clock::time_point mNextFrame;

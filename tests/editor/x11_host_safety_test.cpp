@@ -15,6 +15,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -45,8 +48,8 @@ struct Library {
   ~Library() {
     if (handle) dlclose(handle);
   }
-  AEffect* Make() {
-    AEffect* e = entry ? entry(Host) : nullptr;
+  AEffect* Make(audioMasterCallback host = Host) {
+    AEffect* e = entry ? entry(host) : nullptr;
     if (e) {
       Call(e, effOpen);
       Call(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
@@ -226,6 +229,66 @@ TEST(X11HostSafety, AutomationAudioIdleAndCloseOnThreeThreads) {
   stop = true;
   automation.join();
   idler.join();
+  Library::Call(e, effClose);
+}
+
+// ---- a host that answers the editor's size request at once ---------------------------------
+
+// What the host does from inside audioMasterSizeWindow, once.
+enum class Reentry { kNothing, kScale200, kClose };
+std::atomic<Reentry> gReentry{Reentry::kNothing};
+
+void HostScale(AEffect* e, float scale) {
+  Library::Call(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
+}
+
+VstIntPtr VSTCALLBACK ReenteringHost(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  if (opcode == audioMasterVersion) return 2400;
+  if (opcode != audioMasterSizeWindow) return 0;
+  switch (gReentry.exchange(Reentry::kNothing)) {
+    case Reentry::kScale200: HostScale(e, 2.0f); break;
+    case Reentry::kClose: Library::Call(e, effEditClose); break;
+    case Reentry::kNothing: break;
+  }
+  return 1;
+}
+
+// Whether the call returned within five seconds; a call that waits for
+// itself never does (its thread is then left behind).
+bool ReturnsInTime(std::function<void()> call) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> returned = done->get_future();
+  std::thread([call, done] {
+    call();
+    done->set_value();
+  }).detach();
+  return returned.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+}
+
+// A host resizes its window at once when the editor asks, and on that same
+// thread sends a new scale or closes the editor: both take effect when the
+// editor's own change is done.
+TEST(X11HostSafety, AHostAnsweringTheSizeRequestWithAScaleOrACloseIsHeard) {
+  XHost host(100, 100, 1200, 640);
+  ASSERT_NE(host.display, nullptr) << "needs an X display: run under xvfb-run (scripts/test.sh does)";
+  Library library;
+  AEffect* e = library.Make(ReenteringHost);
+  ASSERT_NE(e, nullptr);
+  HostScale(e, 1.0f);
+  ASSERT_EQ(Library::Call(e, effEditOpen, 0, 0, Parent(host)), 1);
+
+  gReentry = Reentry::kScale200;
+  ASSERT_TRUE(ReturnsInTime([e] { HostScale(e, 1.5f); })) << "a scale from inside the size request waited";
+  ERect* rect = nullptr;
+  ASSERT_EQ(Library::Call(e, effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 1156) << "the host's second scale, 200 %, is the editor's";
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(host.display, host.EditorWindow(), &attributes));
+  EXPECT_EQ(attributes.width, 1156);
+
+  gReentry = Reentry::kClose;
+  ASSERT_TRUE(ReturnsInTime([e] { HostScale(e, 1.0f); })) << "a close from inside the size request waited";
+  EXPECT_EQ(host.EditorWindow(), 0u) << "the editor's window outlived the close";
   Library::Call(e, effClose);
 }
 
