@@ -25,7 +25,7 @@ public:
   // [ui] The host's regular idle call while the window is open: a window
   // without a timer of its own handles its events and redraws here.
   virtual void Idle() = 0;
-  // [any thread] The size of the editor's window in pixels, at its scale.
+  // [ui] The size of the editor's window in pixels, at its scale.
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // [ui] The host's content scale (1.0 for 100 %), from the host's own

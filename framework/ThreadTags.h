@@ -12,6 +12,8 @@
 //            instance lock.
 //   [any thread]
 //            any thread, no lock needed.
+//   [ui or audio]
+//            either the user-interface or the audio thread.
 //
 // The instance lock (IEffectBase::Lock) is re-entrant. Nothing slow (a
 // window-system round trip, a file, a decode) happens under it, and values

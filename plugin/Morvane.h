@@ -65,6 +65,17 @@ public:
     mPeakR.store(0.0, std::memory_order_relaxed);
     mPeaksCleared.store(true, std::memory_order_relaxed);
   }
+  // [audio] For a format that relays the lamp to its host, after it read the
+  // lamp value for nFrames more frames of audio: the held output peaks are
+  // cleared once per editor frame of audio, as the editor's lamp clears them
+  // when it draws, so the lamp goes dark again after an overload.
+  void ClearHeldPeaksPerEditorFrame(int nFrames) {
+    mFramesSincePeaksCleared += nFrames;
+    if (mFramesSincePeaksCleared >= GetSampleRate() / kEditorFrameRate) {
+      ClearHeldPeaks();
+      mFramesSincePeaksCleared = 0.0;
+    }
+  }
 
 protected:
   // Shows a lamp value that another instance's signal path measured, on an
@@ -102,6 +113,7 @@ private:
   std::atomic<double> mPeakR{0.0};
   std::atomic<double> mLampValue{0.0};
   std::atomic<bool> mPeaksCleared{false};  // set by the lamp, taken up by the next frame
+  double mFramesSincePeaksCleared = 0.0;   // ClearHeldPeaksPerEditorFrame's count (audio thread)
   static_assert(std::atomic<double>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
                 "the audio thread takes no lock but the instance lock");
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/ConstructionLock.h"
 #include "framework/IEffectBase.h"
 #include "framework/Lock.h"
 #include "framework/StateChunk.h"
@@ -20,17 +21,6 @@
 #include "framework/lv2/Lv2Features.h"
 
 namespace {
-
-// A block length beyond this from the host leaves the scratch buffers at the
-// base's size; the single-precision path runs longer blocks in pieces.
-constexpr double kMaxBlockLength = 1 << 20;
-
-// Serialises instantiation across threads, as the VST2 entry does.
-ILock& ConstructionLock() {
-  static ILock lock;
-  return lock;
-}
-const bool kConstructionLockReady = (ConstructionLock(), true);
 
 class Lv2Instance {
 public:
@@ -166,7 +156,6 @@ extern "C" {
 
 static LV2_Handle Instantiate(const LV2_Descriptor* /*descriptor*/, double rate, const char* /*bundlePath*/,
                               const LV2_Feature* const* features) {
-  (void)kConstructionLockReady;
   if (!(rate > 0.0) || !std::isfinite(rate)) return nullptr;
   auto* map = static_cast<LV2_URID_Map*>(lv2::FeatureData(features, LV2_URID__map));
   const auto* options = static_cast<const LV2_Options_Option*>(lv2::FeatureData(features, LV2_OPTIONS__options));
@@ -180,7 +169,7 @@ static LV2_Handle Instantiate(const LV2_Descriptor* /*descriptor*/, double rate,
     double length = 0.0;
     if (lv2::NumericOption(options, map, LV2_BUF_SIZE__maxBlockLength, &length) ||
         lv2::NumericOption(options, map, LV2_BUF_SIZE__nominalBlockLength, &length)) {
-      if (length >= 1.0 && length <= kMaxBlockLength) effect->SetBlockSize(static_cast<int>(length));
+      if (length >= 1.0 && length <= IEffectBase::kMaxBlockSize) effect->SetBlockSize(static_cast<int>(length));
     }
     effect->Reset();
     effect->NotifyAllParams();

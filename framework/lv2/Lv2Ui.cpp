@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "framework/ConstructionLock.h"
 #include "framework/IEditor.h"
 #include "framework/IEffectBase.h"
 #include "framework/Lock.h"
@@ -15,12 +16,6 @@
 #include "framework/lv2/Lv2Features.h"
 
 namespace {
-
-ILock& ConstructionLock() {
-  static ILock lock;
-  return lock;
-}
-const bool kConstructionLockReady = (ConstructionLock(), true);
 
 class Lv2UiInstance : public ILv2UiHost {
 public:
@@ -110,7 +105,6 @@ static LV2UI_Handle Instantiate(const LV2UI_Descriptor* /*descriptor*/, const ch
                                 const char* /*bundlePath*/, LV2UI_Write_Function write,
                                 LV2UI_Controller controller, LV2UI_Widget* widget,
                                 const LV2_Feature* const* features) {
-  (void)kConstructionLockReady;
   void* parent = lv2::FeatureData(features, LV2_UI__parent);
   if (!parent || !widget) return nullptr;
   auto* map = static_cast<LV2_URID_Map*>(lv2::FeatureData(features, LV2_URID__map));

@@ -2,7 +2,7 @@
 // under its older name, and call it once per instance with their callback.
 // On Windows the module's initialisation entry is framework/win/ModuleMain.cpp.
 
-#include "framework/Lock.h"
+#include "framework/ConstructionLock.h"
 #include "framework/vst2/IEffectVST.h"
 
 #if defined(_WIN32)
@@ -17,22 +17,6 @@
 #define MORVANE_MAIN_SYMBOL __asm__("main")
 #endif
 
-namespace {
-
-// Serialises instantiation across threads. A function-local static is
-// constructed exactly once even when several threads arrive together, and is
-// destroyed when the library is unloaded.
-ILock& ConstructionLock() {
-  static ILock lock;
-  return lock;
-}
-
-// Constructs the lock while the library loads, before any host thread can
-// call an entry point.
-const bool kConstructionLockReady = (ConstructionLock(), true);
-
-}  // namespace
-
 extern "C" MORVANE_VST_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback);
 extern "C" MORVANE_VST_EXPORT AEffect* VSTCALLBACK VstMainEntry(audioMasterCallback hostCallback)
     MORVANE_MAIN_SYMBOL;
@@ -43,7 +27,6 @@ extern "C" MORVANE_VST_EXPORT AEffect* VSTCALLBACK VstMainEntry(audioMasterCallb
 //    one program, which hosts expect.
 // 4. Release the lock and return the record, or null.
 AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
-  (void)kConstructionLockReady;
   ILockGuard guard(ConstructionLock());
   IEffectVST* plug = CreateEffectInstance(hostCallback);
   if (!plug) return nullptr;

@@ -244,14 +244,7 @@ namespace {
 bool LoadProgramChunk(IEffectBase* plug, const std::vector<unsigned char>& bytes) {
   StateChunk chunk;
   if (chunk.PutBytes(bytes.data(), static_cast<int>(bytes.size())) != static_cast<int>(bytes.size())) return false;
-  ILockGuard guard(plug->Lock());
-  int pos = 0;
-  StateChunk::ReadChunkHeader(chunk, &pos);
-  pos = plug->LoadState(&chunk, pos);
-  if (pos < 0) return false;
-  plug->ModifyCurrentPreset();
-  plug->RefreshParamControls();
-  return true;
+  return plug->SetProgramChunk(chunk);
 }
 
 }  // namespace
@@ -270,11 +263,7 @@ tresult IEffectVST3::ProcessorSetState(IBStream* state) {
 tresult IEffectVST3::ProcessorGetState(IBStream* state) {
   if (!mParts || !state) return kResultFalse;
   StateChunk chunk;
-  {
-    ILockGuard guard(mProcessor->Lock());
-    StateChunk::StartChunk(chunk);
-    if (!mProcessor->SaveState(&chunk)) return kResultFalse;
-  }
+  if (!mProcessor->GetProgramChunk(&chunk)) return kResultFalse;
   return WriteStream(state, chunk.GetBytes(), chunk.Size()) ? kResultOk : kResultFalse;
 }
 

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "common/CopyText.h"
+#include "framework/ConstructionLock.h"
 #include "framework/vst3/IEffectVST3.h"
 #include "framework/vst3/IVst3EditorView.h"
 
@@ -20,16 +21,9 @@ std::mutex& FactoryLock() {
 }
 IVst3Factory* gFactory = nullptr;  // under FactoryLock
 
-// Serialises the making of instances across threads, as the VST2 entry point
-// does: the plug-in's constructors share the process's image caches.
-std::mutex& ConstructionLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-// Constructs both locks while the library loads, before any host thread can
+// Constructs the lock while the library loads, before any host thread can
 // call into it.
-const bool kLocksReady = (FactoryLock(), ConstructionLock(), true);
+const bool kFactoryLockReady = (FactoryLock(), true);
 
 // What the three forms of the class's description share: cleared, the id,
 // any number of instances, an audio effect.
@@ -44,7 +38,7 @@ void FillClassBasics(Info* info, const Uid& cid) {
 }  // namespace
 
 IVst3Factory* IVst3Factory::Get(const IVst3ClassDef& def) {
-  (void)kLocksReady;
+  (void)kFactoryLockReady;
   std::lock_guard<std::mutex> guard(FactoryLock());
   if (gFactory) {
     gFactory->addRef();
@@ -160,7 +154,7 @@ tresult PLUGIN_API IVst3Factory::createInstance(FIDString cid, FIDString iid, vo
   if (!iid || !UidMatches(cid, mCid)) return kNoInterface;
   IEffectVST3* effect;
   {
-    std::lock_guard<std::mutex> guard(ConstructionLock());
+    ILockGuard guard(ConstructionLock());
     effect = new IEffectVST3(mDef);
   }
   if (!effect->IsValid()) {
@@ -176,7 +170,7 @@ tresult PLUGIN_API IVst3Factory::setHostContext(FUnknown* context) {
   if (context) context->addRef();
   FUnknown* old = nullptr;
   {
-    std::lock_guard<std::mutex> guard(ConstructionLock());
+    ILockGuard guard(ConstructionLock());
     old = mContext;
     mContext = context;
   }
@@ -187,7 +181,7 @@ tresult PLUGIN_API IVst3Factory::setHostContext(FUnknown* context) {
 Linux::IRunLoop* IVst3Factory::ContextRunLoop() {
   FUnknown* context = nullptr;
   {
-    std::lock_guard<std::mutex> guard(ConstructionLock());
+    ILockGuard guard(ConstructionLock());
     context = mContext;
     if (context) context->addRef();
   }

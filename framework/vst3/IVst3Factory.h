@@ -8,7 +8,7 @@
 
 class IVst3Factory final : public vst3::IPluginFactory3 {
 public:
-  // [any] The process's factory of the class def (the plug-in's
+  // [any thread] The process's factory of the class def (the plug-in's
   // Vst3PluginClass) with a reference for the caller: made on the first
   // call, the same object while any reference to it lives.
   static IVst3Factory* Get(const IVst3ClassDef& def);

@@ -17,9 +17,9 @@
 // passes by reference are declared as the pointers they are in the binary
 // interface.
 //
-// Thread tags on methods: [ui] the host's user-interface thread; [audio] the
-// host's audio thread; [ui or audio] either of them; [any] any thread. Calls
-// into host objects are made from the thread their tag names.
+// Thread tags on methods, as framework/ThreadTags.h defines them; here they
+// name the thread the host calls from (or, on host objects, the thread the
+// plug-in must call from).
 //
 // References: new objects start with a count of 1, owned by their creator.
 // Whatever a method returns through queryInterface, createInstance,
@@ -161,13 +161,13 @@ inline bool UidMatches(const int8* bytes, const Uid& id) {
 // addRef and release from the audio thread.
 class FUnknown {
  public:
-  // 0 [any] id: 16 bytes. Success: stores the interface's pointer (the sub-object
+  // 0 [any thread] id: 16 bytes. Success: stores the interface's pointer (the sub-object
   // of that interface), adds a reference and answers kResultOk; otherwise stores
   // null and answers kNoInterface.
   virtual tresult PLUGIN_API queryInterface(const TUID id, void** obj) = 0;
-  // 1 [any] adds a reference; answers the new count.
+  // 1 [any thread] adds a reference; answers the new count.
   virtual uint32 PLUGIN_API addRef() = 0;
-  // 2 [any] drops a reference; answers the new count, and the object deletes itself at 0.
+  // 2 [any thread] drops a reference; answers the new count, and the object deletes itself at 0.
   virtual uint32 PLUGIN_API release() = 0;
 
   static constexpr Uid iid = MakeUid(0x00000000, 0x00000000, 0xC0000000, 0x00000046);

@@ -14,21 +14,12 @@ public:
   MorvaneLv2() : Morvane(nullptr, nullptr) {}
 
   // [audio, instance lock held] The lamp's value, 0 dark to 1 lit (lit from
-  // a lamp value of 1.0, as the editor's lamp). The held output peaks are
-  // cleared once per editor frame of audio, as the editor's lamp clears them
-  // when it draws: the lamp goes dark again after an overload.
+  // a lamp value of 1.0, as the editor's lamp).
   float ReadLamp(int nFrames) {
     const float lamp = static_cast<float>(std::min(std::fabs(LampValue()), 1.0));
-    mFramesSinceClear += nFrames;
-    if (mFramesSinceClear >= GetSampleRate() / kEditorFrameRate) {
-      ClearHeldPeaks();
-      mFramesSinceClear = 0.0;
-    }
+    ClearHeldPeaksPerEditorFrame(nFrames);
     return lamp;
   }
-
-private:
-  double mFramesSinceClear = 0.0;
 };
 
 }  // namespace

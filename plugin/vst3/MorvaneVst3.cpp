@@ -41,11 +41,7 @@ public:
   double ReadMeter(int nFrames) override {
     const double lamp = std::fmin(std::fabs(mProcessor.LampValue()) * kLampPerValue, 1.0);
     const double value = std::floor(lamp * kLampSteps) / kLampSteps;
-    mFramesSinceClear += nFrames;
-    if (mFramesSinceClear >= mProcessor.GetSampleRate() / Morvane::kEditorFrameRate) {
-      mProcessor.ClearHeldPeaks();
-      mFramesSinceClear = 0.0;
-    }
+    mProcessor.ClearHeldPeaksPerEditorFrame(nFrames);
     return value;
   }
 
@@ -54,7 +50,6 @@ public:
 private:
   Morvane mProcessor{nullptr, nullptr};
   IVst3ControllerSide<MorvaneController> mController;
-  double mFramesSinceClear = 0.0;
 };
 
 IVst3Parts* MakeParts(IVst3HostEdits* edits) { return new MorvaneParts(edits); }
