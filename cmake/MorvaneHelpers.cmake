@@ -13,8 +13,6 @@ find_package(Threads REQUIRED)
 
 function(morvane_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
-  # The tests never read or write the settings of the user who runs them.
-  list(APPEND T_ENVIRONMENT XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})

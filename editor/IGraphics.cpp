@@ -11,7 +11,6 @@
 #include "common/CopyText.h"
 #include "common/EditorScale.h"
 #include "common/NumberText.h"
-#include "editor/IEditorSettings.h"
 #include "editor/IControl.h"
 #include "editor/IControls.h"
 #include "editor/IMenu.h"
@@ -242,14 +241,6 @@ int IGraphics::ToLayout(int pixel) const {
 
 void IGraphics::EnableScaling(bool on) {
   mScalingEnabled = on;
-  if (!mZoomChoiceFixed) mZoomChoice = on ? ReadZoomChoice() : -1;
-  UpdateScale();
-}
-
-void IGraphics::FixZoomChoice(int index) {
-  if (index < -1 || index >= editor_scale::kCount) return;
-  mZoomChoiceFixed = true;
-  mZoomChoice = index;
   UpdateScale();
 }
 
@@ -282,25 +273,13 @@ bool IGraphics::UpdateScale(bool opening) {
 
 void IGraphics::ChooseScaleForOpening() {
   if (!mScalingEnabled) return;
-  // A choice made in another instance meanwhile applies from this opening.
-  if (!mZoomChoiceFixed) mZoomChoice = ReadZoomChoice();
   mPlatformScale = PlatformScale();
   UpdateScale(true);
-}
-
-int IGraphics::ReadZoomChoice() const {
-  if (!mPlugin) return -1;
-  const int percent = ReadZoomSetting(mPlugin->GetMakerName(), mPlugin->GetEffectName());
-  return editor_scale::IndexOfPercent(percent);
 }
 
 void IGraphics::ChooseZoom(int index) {
   if (index < -1 || index >= editor_scale::kCount) return;
   mZoomChoice = index;
-  if (mPlugin) {
-    WriteZoomSetting(mPlugin->GetMakerName(), mPlugin->GetEffectName(),
-                     index < 0 ? 0 : editor_scale::kPercents[index]);
-  }
   UpdateScale();
 }
 

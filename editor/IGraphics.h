@@ -162,20 +162,18 @@ public:
   // Turns on the sizes 150 % and 200 % (their images must exist, see
   // kScaledImageIdStep); off, the editor stays at 100 %. The size is, in
   // order: the user's own choice (the zoom menu, a right click on the
-  // background; remembered per user in a settings file, IEditorSettings.h),
-  // the host's scale (SetHostScale), the screen's (PlatformScale), else
-  // 100 %; each snapped to the nearest size.
+  // background; it stays with this editor, through every opening, while the
+  // plug-in lives: the plug-in keeps no settings of its own, and its state
+  // holds only what a preset holds), the host's scale (SetHostScale), the
+  // screen's (PlatformScale), else 100 %; each snapped to the nearest size.
   void EnableScaling(bool on);
   bool ScalingEnabled() const { return mScalingEnabled; }
   double Scale() const { return editor_scale::kFactors[mScaleIndex]; }
   int ScaleIndex() const { return mScaleIndex; }
   // The user's choice: -1 automatic, else the scale's index.
   int ZoomChoice() const { return mZoomChoice; }
-  // [ui] The user chose a size (-1 automatic): remembered, and applied.
+  // [ui] The user chose a size (-1 automatic): kept, and applied.
   void ChooseZoom(int index);
-  // A size chosen for this editor alone (tools and tests): applied, neither
-  // written to nor read from the user's settings from then on.
-  void FixZoomChoice(int index);
   // The layout's size at 100 %.
   int LayoutWidth() const { return mWidth; }
   int LayoutHeight() const { return mHeight; }
@@ -307,15 +305,14 @@ protected:
   int DesiredScaleIndex() const;
   bool UpdateScale(bool opening = false);
   // At each opening, before the window is made (the platform's window calls
-  // it): the user's choice read again and the screen's scale asked; a new
-  // size is asked of the host, whose window is already made for the old one.
+  // it): the screen's scale asked; a new size is asked of the host, whose
+  // window is already made for the old one.
   void ChooseScaleForOpening();
   // The window has just opened: what the host's threads handed over is
   // applied and every control marked for the first tick, which draws the
   // whole editor.
   void ShowEverything();
   void MarkAllDirty();
-  int ReadZoomChoice() const;
   void ShowZoomMenu(int x, int y);
   BM_IBitmap* CachedImage(int resourceId, const char* name, int32_t rows);
   // Copies from a bitmap in pixels, clipped to the area being drawn.
@@ -358,7 +355,6 @@ protected:
   bool mScalingEnabled = false;
   int mScaleIndex = 0;               // of editor_scale::kFactors
   int mZoomChoice = -1;              // the user's: -1 automatic
-  bool mZoomChoiceFixed = false;     // FixZoomChoice: the settings file is not consulted
   IControl* mKeyFallback = nullptr;  // owned
   void* mModule = nullptr;           // the plug-in library's module handle
 

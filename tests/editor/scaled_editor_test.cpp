@@ -1,19 +1,17 @@
 // Morvane's editor at 150 % and 200 %, as a host meets it: the rectangle it
-// reports, what it draws, how the mouse works on it, the user's zoom menu and
-// the settings file it is kept in, and the host's scale message.
+// reports, what it draws, how the mouse works on it, the user's zoom menu,
+// and the host's scale message.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <string>
 
 #include "bitmap/PngWrite.h"
-#include "editor/IEditorSettings.h"
 #include "editor/IMenu.h"
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
@@ -51,20 +49,23 @@ public:
   std::string shownLabels;
 };
 
-// A settings folder of the test's own, empty at the start.
-class SettingsFolder {
+// A configuration folder of the test's own ($XDG_CONFIG_HOME), which must
+// stay empty: the plug-in writes no settings.
+class ConfigFolder {
 public:
-  SettingsFolder() {
-    char pattern[] = "/tmp/morvane-settings-XXXXXX";
+  ConfigFolder() {
+    char pattern[] = "/tmp/morvane-config-XXXXXX";
     mPath = mkdtemp(pattern);
     setenv("XDG_CONFIG_HOME", mPath.c_str(), 1);
   }
-  ~SettingsFolder() {
-    std::remove((mPath + "/Bexo/Morvane.ini").c_str());
-    rmdir((mPath + "/Bexo").c_str());
-    rmdir(mPath.c_str());
+  ~ConfigFolder() { rmdir(mPath.c_str()); }
+  bool Empty() const {
+    DIR* dir = opendir(mPath.c_str());
+    int entries = 0;
+    while (dir && readdir(dir)) ++entries;
+    if (dir) closedir(dir);
+    return entries == 2;  // "." and ".."
   }
-  std::string File() const { return mPath + "/Bexo/Morvane.ini"; }
 
 private:
   std::string mPath;
@@ -134,7 +135,6 @@ double Psnr(BM_MemBitmap& a, BM_MemBitmap& b) {
 }
 
 TEST(ScaledEditor, EachSizeReportsItsRectangleAndDrawsTheSameLayout) {
-  SettingsFolder settings;
   BM_MemBitmap renders[3];
   for (int i = 0; i < 3; ++i) {
     Plugin p;
@@ -167,7 +167,6 @@ TEST(ScaledEditor, EachSizeReportsItsRectangleAndDrawsTheSameLayout) {
 // A knob turns by the same amount for the same movement of the hand: at
 // 200 % the pointer moves twice as many pixels.
 TEST(ScaledEditor, ADragAtTwiceTheSizeTurnsTheKnobAsAtOneSize) {
-  SettingsFolder settings;
   double values[2];
   for (int i = 0; i < 2; ++i) {
     const int s = i + 1;  // 100 % and 200 %
@@ -191,8 +190,8 @@ TEST(ScaledEditor, ADragAtTwiceTheSizeTurnsTheKnobAsAtOneSize) {
   EXPECT_NEAR(values[0], 37.5, 1e-9);
 }
 
-TEST(ScaledEditor, TheZoomMenuChangesTheSizeAndIsRemembered) {
-  SettingsFolder settings;
+TEST(ScaledEditor, TheZoomMenuChangesTheSizeOfThisInstanceAlone) {
+  ConfigFolder config;
   Plugin p(MenuEditor::Make);
   auto* editor = static_cast<MenuEditor*>(p.graphics);
   p.Open();
@@ -213,57 +212,32 @@ TEST(ScaledEditor, TheZoomMenuChangesTheSizeAndIsRemembered) {
   EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
   editor->Tick();
   EXPECT_EQ(editor->Screen().GetWidth(), 867);
-  EXPECT_EQ(ReadZoomSetting("Bexo", "Morvane"), 150);
-  std::ifstream file(settings.File());
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("[Editor]\nZoom=150\n"), std::string::npos) << text;
 
-  // Another instance starts at the size chosen, whatever the host asks.
+  // The choice outlasts closing and opening again, whatever the host asks.
+  Dispatch(p.effect, effEditClose);
+  p.HostScale(2.0f);
+  p.Open();
+  EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
+  // Another instance goes by the host's scale, and nothing was written.
   Plugin other;
   other.HostScale(2.0f);
-  EXPECT_EQ(other.Rect(), std::make_pair(867, 449));
+  EXPECT_EQ(other.Rect(), std::make_pair(1156, 598));
+  EXPECT_TRUE(config.Empty());
 
-  // A host that cannot resize keeps the editor at its size; the choice is
-  // still remembered.
+  // A host that cannot resize keeps the editor at its size.
   p.host.sizeWindowAnswer = 0;
   editor->choice = 3;
   editor->OnMouseDown(300, 20, right);
   EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
-  EXPECT_EQ(ReadZoomSetting("Bexo", "Morvane"), 200);
 
   // "Automatic": the host's scale decides again.
   p.host.sizeWindowAnswer = 1;
   editor->choice = 0;
   editor->OnMouseDown(300, 20, right);
-  EXPECT_EQ(ReadZoomSetting("Bexo", "Morvane"), 0);
-  EXPECT_EQ(p.Rect(), std::make_pair(578, 299));
-}
-
-TEST(ScaledEditor, AnUnreadableOrUnwritableSettingsFileIsPassedOverQuietly) {
-  SettingsFolder settings;
-  // The settings folder's place is taken by a file: nothing can be written.
-  const std::string blocked = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Bexo";
-  { std::ofstream(blocked) << "not a folder"; }
-  EXPECT_FALSE(WriteZoomSetting("Bexo", "Morvane", 150));
-  EXPECT_EQ(ReadZoomSetting("Bexo", "Morvane"), 0);
-  Plugin p(MenuEditor::Make);
-  auto* editor = static_cast<MenuEditor*>(p.graphics);
-  p.Open();
-  editor->choice = 3;
-  IModifiers right;
-  right.right = true;
-  editor->OnMouseDown(300, 20, right);
-  EXPECT_EQ(p.Rect(), std::make_pair(1156, 598));  // taken for the session
-  std::remove(blocked.c_str());
-
-  // A file with what the editor does not understand reads as automatic.
-  ASSERT_TRUE(WriteZoomSetting("Bexo", "Morvane", 200));
-  { std::ofstream(settings.File()) << "[Editor]\nZoom=175\n[Other]\nZoom=150\n"; }
-  EXPECT_EQ(ReadZoomSetting("Bexo", "Morvane"), 0);
+  EXPECT_EQ(p.Rect(), std::make_pair(1156, 598));
 }
 
 TEST(ScaledEditor, TheHostsScaleMessageIgnoresAbsurdValues) {
-  SettingsFolder settings;
   Plugin p;
   EXPECT_EQ(Dispatch(p.effect, effCanDo, 0, 0, const_cast<char*>("supportsViewDpiScaling")), 1);
   p.HostScale(1.4f);  // the nearest size

@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
   if (lamp) Overload(plug);
   // 3. The editor at its size, opened and drawn once.
   auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
-  if (graphics) graphics->FixZoomChoice(scale);
+  if (graphics) graphics->ChooseZoom(scale);
   if (!graphics || plug.Dispatch(effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
     std::fprintf(stderr, "morvane-render: error: the editor could not be opened\n");
     return kExitFailure;
