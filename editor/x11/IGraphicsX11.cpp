@@ -446,6 +446,13 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
         LoseGrab();
         break;
       }
+      // A host hiding the editor's parent with the pointer inside the editor
+      // ends the grab without a word of its own: the pointer just leaves. A
+      // window no longer viewable holds no grab.
+      if (mCapture && event.xcrossing.time >= mGrabTime && !Viewable()) {
+        LoseGrab();
+        break;
+      }
       // Leaving into a child (none here) or through a grab's start or end is
       // not leaving the editor.
       if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior) OnMouseOut();
@@ -583,6 +590,11 @@ void IGraphicsX11::OnFocus(const XFocusChangeEvent& event) {
 void IGraphicsX11::LoseGrab() {
   mCapture = false;
   EndMouseGesture();
+}
+
+bool IGraphicsX11::Viewable() {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(mDisplay, mWindow, &attributes) && attributes.map_state == IsViewable;
 }
 
 void IGraphicsX11::GrabPointer(Time time) {

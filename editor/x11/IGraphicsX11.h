@@ -128,6 +128,8 @@ private:
   void UngrabPointer();
   // The server ended the grab: the gesture ends without its release.
   void LoseGrab();
+  // Whether the window is mapped and so are all its ancestors (a round trip).
+  bool Viewable();
 
   // Text entry (XTextEntry.cpp).
   void EntryKey(XKeyEvent& event);
