@@ -138,6 +138,13 @@ const char* IParameter::DisplayTextForValue(int value) const {
   return nullptr;
 }
 
+bool IParameter::ParseForHost(const char* text, double* value) const {
+  if (NDisplayTexts() > 0) return MapDisplayText(text, value);
+  *value = ParseNumber(text);
+  if (mShowNegated) *value = -*value;
+  return true;
+}
+
 bool IParameter::MapDisplayText(const char* text, double* value) const {
   if (!text) return false;
   const int n = NDisplayTexts();

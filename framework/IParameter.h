@@ -60,6 +60,10 @@ public:
   // the text is cut to fit and always NUL-terminated. A normalised value is
   // limited to [0, 1] and mapped through the shape, without step snapping.
   void FormatForHost(double value, bool normalized, char* out, int outSize, bool withDisplayText = true) const;
+  // The value a host's text names (text not null): one of the display texts
+  // where the parameter has them (false for any other text), else a number
+  // with '.' or ',' as its mark, negated where values are shown negated.
+  bool ParseForHost(const char* text, double* value) const;
 
   EParamType Type() const { return static_cast<EParamType>(mType); }
   double Min() const { return mMin; }

@@ -9,7 +9,6 @@
 #include <limits>
 
 #include "common/CopyText.h"
-#include "common/NumberText.h"
 #include "framework/Trace.h"
 
 namespace {
@@ -641,12 +640,7 @@ VstIntPtr IEffectVST::DoString2Parameter(VstInt32 index, const char* text) {
   if (!param) return 0;
   if (!text) return 1;
   double value;
-  if (param->NDisplayTexts() > 0) {
-    if (!param->MapDisplayText(text, &value)) return 0;
-  } else {
-    value = ParseNumber(text);
-    if (param->ShowNegated()) value = -value;
-  }
+  if (!param->ParseForHost(text, &value)) return 0;
   if (IEditor* editor = GetEditor()) editor->ParamValueChanged(index, param->ToNormalized(value));
   param->Set(value);
   ParamChanged(index);

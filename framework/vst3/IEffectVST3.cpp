@@ -21,37 +21,13 @@ constexpr char kInputBusName[] = "Input";
 constexpr char kOutputBusName[] = "Output";
 
 // The controller's own state: "M3CS", the version and the count of values
-// (uint32 each), then the values (float64): the bypass. Little-endian.
+// (int32 each), then the values (float64): the bypass. Little-endian, as the
+// state chunk writes them.
 constexpr unsigned char kControllerMagic[4] = {'M', '3', 'C', 'S'};
-constexpr uint32 kControllerStateVersion = 1;
-constexpr int kControllerHeaderBytes = 12;
-constexpr int kControllerValueBytes = 8;
+constexpr int32_t kControllerStateVersion = 1;
+constexpr int kControllerStateBytes = 4 + 4 + 4 + 8;
 
 double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
-
-void PutU32(unsigned char* at, uint32 v) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32 GetU32(const unsigned char* at) {
-  uint32 v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32>(at[i]) << (8 * i);
-  return v;
-}
-
-void PutF64(unsigned char* at, double value) {
-  uint64 bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(bits >> (8 * i));
-}
-
-double GetF64(const unsigned char* at) {
-  uint64 bits = 0;
-  for (int i = 0; i < 8; ++i) bits |= static_cast<uint64>(at[i]) << (8 * i);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 // A stepped parameter's number of steps; 0 for a continuous one.
 int32 StepCount(const IParameter* param) {
@@ -103,6 +79,13 @@ void PassThrough(T** inputs, T** outputs, int channels, int32 frames) {
 }  // namespace
 
 // ---- construction ---------------------------------------------------------------------------
+
+IEffectVST3* IEffectVST3::Create(const IVst3ClassDef& def) {
+  IEffectVST3* effect = new IEffectVST3(def);
+  if (effect->mParts) return effect;
+  effect->release();
+  return nullptr;
+}
 
 IEffectVST3::IEffectVST3(const IVst3ClassDef& def) : mDef(def) {
   IVst3Parts* parts = def.makeParts ? def.makeParts(this) : nullptr;
@@ -225,82 +208,67 @@ tresult PLUGIN_API IEffectVST3::setActive(TBool state) {
 
 // ---- the component's state: the program chunk --------------------------------------------------
 
-bool IEffectVST3::ReadComponentState(IBStream* state, std::vector<unsigned char>* bytes) const {
+bool IEffectVST3::ReadComponentState(IBStream* state, StateChunk* chunk) const {
   const int size = StateChunk::kHeaderSize + mParamCount * static_cast<int>(sizeof(double));
   // One byte more than the chunk: a longer state is not ours either.
-  bytes->assign(static_cast<size_t>(size) + 1, 0);
-  if (ReadStream(state, bytes->data(), size + 1) != size) return false;
-  bytes->resize(static_cast<size_t>(size));
-  StateChunk chunk;
-  chunk.PutBytes(bytes->data(), size);
+  chunk->Resize(size + 1);
+  if (chunk->Size() != size + 1 || ReadStream(state, chunk->GetBytes(), size + 1) != size) return false;
+  chunk->Resize(size);
   int pos = 0;
-  return StateChunk::ReadChunkHeader(chunk, &pos) != 0 && pos == StateChunk::kHeaderSize;
+  return StateChunk::ReadChunkHeader(*chunk, &pos) != 0 && pos == StateChunk::kHeaderSize;
 }
-
-namespace {
-
-// Loads the program chunk into a plug-in object, as the VST2 adapter's
-// effSetChunk for one program does; whether it was taken.
-bool LoadProgramChunk(IEffectBase* plug, const std::vector<unsigned char>& bytes) {
-  StateChunk chunk;
-  if (chunk.PutBytes(bytes.data(), static_cast<int>(bytes.size())) != static_cast<int>(bytes.size())) return false;
-  return plug->SetProgramChunk(chunk);
-}
-
-}  // namespace
 
 tresult IEffectVST3::ProcessorSetState(IBStream* state) {
-  std::vector<unsigned char> bytes;
-  if (!mParts || !ReadComponentState(state, &bytes)) return kResultFalse;
-  if (!LoadProgramChunk(mProcessor, bytes)) return kResultFalse;
+  StateChunk chunk;
+  if (!ReadComponentState(state, &chunk) || !mProcessor->SetProgramChunk(chunk)) return kResultFalse;
   // The controller is this object: it follows at once, whether or not the
   // host passes the state on with setComponentState.
-  LoadProgramChunk(mController, bytes);
+  mController->SetProgramChunk(chunk);
   return kResultOk;
 }
 
 // As the VST2 adapter's effGetChunk for one program.
 tresult IEffectVST3::ProcessorGetState(IBStream* state) {
-  if (!mParts || !state) return kResultFalse;
+  if (!state) return kResultFalse;
   StateChunk chunk;
   if (!mProcessor->GetProgramChunk(&chunk)) return kResultFalse;
   return WriteStream(state, chunk.GetBytes(), chunk.Size()) ? kResultOk : kResultFalse;
 }
 
 tresult PLUGIN_API IEffectVST3::setComponentState(IBStream* state) {
-  std::vector<unsigned char> bytes;
-  if (!mParts || !ReadComponentState(state, &bytes)) return kResultFalse;
-  return LoadProgramChunk(mController, bytes) ? kResultOk : kResultFalse;
+  StateChunk chunk;
+  return ReadComponentState(state, &chunk) && mController->SetProgramChunk(chunk) ? kResultOk : kResultFalse;
 }
 
 // ---- the controller's state: the bypass ----------------------------------------------------------
 
 tresult IEffectVST3::ControllerSetState(IBStream* state) {
-  unsigned char header[kControllerHeaderBytes];
-  unsigned char value[kControllerValueBytes];
-  if (ReadStream(state, header, kControllerHeaderBytes) != kControllerHeaderBytes ||
-      std::memcmp(header, kControllerMagic, sizeof kControllerMagic) != 0 || GetU32(header + 4) < 1 ||
-      GetU32(header + 8) < 1 || ReadStream(state, value, kControllerValueBytes) != kControllerValueBytes) {
+  StateChunk chunk;
+  chunk.Resize(kControllerStateBytes);
+  if (chunk.Size() != kControllerStateBytes || ReadStream(state, chunk.GetBytes(), kControllerStateBytes) != kControllerStateBytes ||
+      std::memcmp(chunk.GetBytes(), kControllerMagic, sizeof kControllerMagic) != 0) {
     return kResultFalse;
   }
-  const double bypass = GetF64(value);
-  if (std::isnan(bypass)) return kResultFalse;
+  int32_t version = 0;  // the version and the count are unsigned: only 0 is refused
+  int32_t count = 0;
+  double bypass = 0.0;
+  chunk.Get(&bypass, chunk.Get(&count, chunk.Get(&version, sizeof kControllerMagic)));
+  if (version == 0 || count == 0 || std::isnan(bypass)) return kResultFalse;
   mControllerBypass.store(Clamp01(bypass));
   // One object: the processor takes the restored bypass too.
-  if (mParts) {
-    ILockGuard guard(mProcessor->Lock());
-    mBypass = bypass >= 0.5;
-  }
+  ILockGuard guard(mProcessor->Lock());
+  mBypass = bypass >= 0.5;
   return kResultOk;
 }
 
 tresult IEffectVST3::ControllerGetState(IBStream* state) {
-  unsigned char bytes[kControllerHeaderBytes + kControllerValueBytes];
-  std::memcpy(bytes, kControllerMagic, sizeof kControllerMagic);
-  PutU32(bytes + 4, kControllerStateVersion);
-  PutU32(bytes + 8, 1);
-  PutF64(bytes + kControllerHeaderBytes, mControllerBypass.load());
-  return WriteStream(state, bytes, sizeof bytes) ? kResultOk : kResultFalse;
+  StateChunk chunk;
+  chunk.PutBytes(kControllerMagic, sizeof kControllerMagic);
+  chunk.Put(kControllerStateVersion);
+  chunk.Put(int32_t{1});
+  chunk.Put(mControllerBypass.load());
+  return chunk.Size() == kControllerStateBytes && WriteStream(state, chunk.GetBytes(), chunk.Size()) ? kResultOk
+                                                                                                       : kResultFalse;
 }
 
 // ---- IAudioProcessor -------------------------------------------------------------------------
@@ -315,7 +283,7 @@ void IEffectVST3::ApplyChannels(int channels) {
 // channel configuration; anything else is refused and the buses stay.
 tresult PLUGIN_API IEffectVST3::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                    SpeakerArrangement* outputs, int32 numOuts) {
-  if (!mParts || numIns != 1 || numOuts != 1 || !inputs || !outputs || inputs[0] != outputs[0]) return kResultFalse;
+  if (numIns != 1 || numOuts != 1 || !inputs || !outputs || inputs[0] != outputs[0]) return kResultFalse;
   const int channels = inputs[0] == SpeakerArr::kStereo ? 2 : inputs[0] == SpeakerArr::kMono ? 1 : 0;
   ILockGuard guard(mProcessor->Lock());
   if (mActive || channels == 0 || !mProcessor->LegalIO(channels, channels)) return kResultFalse;
@@ -335,7 +303,7 @@ tresult PLUGIN_API IEffectVST3::canProcessSampleSize(int32 symbolicSampleSize) {
 }
 
 uint32 PLUGIN_API IEffectVST3::getLatencySamples() {
-  const int latency = mParts ? mProcessor->GetLatency() : 0;
+  const int latency = mProcessor->GetLatency();
   return latency > 0 ? static_cast<uint32>(latency) : 0;
 }
 
@@ -347,7 +315,6 @@ uint32 PLUGIN_API IEffectVST3::getProcessContextRequirements() { return 0; }
 // path cannot use are ignored.
 tresult PLUGIN_API IEffectVST3::setupProcessing(ProcessSetup* setup) {
   if (!setup) return kInvalidArgument;
-  if (!mParts) return kResultFalse;
   ILockGuard guard(mProcessor->Lock());
   if (setup->sampleRate > 0.0 && std::isfinite(setup->sampleRate)) mProcessor->SetSampleRate(setup->sampleRate);
   if (setup->maxSamplesPerBlock >= 1 && setup->maxSamplesPerBlock <= IEffectBase::kMaxBlockSize) {
@@ -455,7 +422,6 @@ void IEffectVST3::ReportMeter(ProcessData& data) {
 // 4. The outputs' silence flags, and the meter.
 tresult PLUGIN_API IEffectVST3::process(ProcessData* data) {
   if (!data) return kInvalidArgument;
-  if (!mParts) return kNotInitialized;
   ILockGuard guard(mProcessor->Lock());
 
   for (QueueCursor& cursor : mCursors) cursor = QueueCursor();
@@ -479,7 +445,6 @@ tresult PLUGIN_API IEffectVST3::process(ProcessData* data) {
   int32 pos = 0;
   int32 next = ApplyPointsUpTo(0, frames);
   while (pos < frames) {
-    if (next <= pos) next = frames;
     ProcessPiece(*data, pos, next - pos);
     pos = next;
     next = ApplyPointsUpTo(pos, frames);
@@ -501,10 +466,7 @@ IEffectVST3::EParamKind IEffectVST3::KindOf(ParamID id) const {
   return EParamKind::kNone;
 }
 
-ParamID IEffectVST3::IdOfIndex(int index) const { return static_cast<ParamID>(index); }
-
 int32 PLUGIN_API IEffectVST3::getParameterCount() {
-  if (!mParts) return 0;
   return mParamCount + 1 + (mDef.meterTitle ? 1 : 0);
 }
 
@@ -515,7 +477,7 @@ tresult PLUGIN_API IEffectVST3::getParameterInfo(int32 paramIndex, ParameterInfo
   if (paramIndex < mParamCount) {
     // The definitions never change after construction: no lock needed.
     const IParameter* param = mController->GetParam(paramIndex);
-    info->id = IdOfIndex(paramIndex);
+    info->id = static_cast<ParamID>(paramIndex);
     CopyToUtf16(info->title, 128, param->NameForHost());
     CopyToUtf16(info->shortTitle, 128, param->NameForHost());
     CopyToUtf16(info->units, 128, param->Label());
@@ -543,7 +505,7 @@ tresult PLUGIN_API IEffectVST3::getParameterInfo(int32 paramIndex, ParameterInfo
 
 // The plug-in's parameters show the VST2 adapter's texts (effGetParamDisplay).
 tresult PLUGIN_API IEffectVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string) {
-  if (!string || !mParts) return kInvalidArgument;
+  if (!string) return kInvalidArgument;
   char text[128];
   switch (KindOf(id)) {
     case EParamKind::kPlugin:
@@ -565,19 +527,14 @@ tresult PLUGIN_API IEffectVST3::getParamStringByValue(ParamID id, ParamValue val
 // The plug-in's parameters read texts as the VST2 adapter's
 // effString2Parameter does: a display text, or a number with '.' or ','.
 tresult PLUGIN_API IEffectVST3::getParamValueByString(ParamID id, TChar* string, ParamValue* valueNormalized) {
-  if (!string || !valueNormalized || !mParts) return kInvalidArgument;
+  if (!string || !valueNormalized) return kInvalidArgument;
   char text[128];
   CopyFromUtf16(text, sizeof text, string, 128);
   switch (KindOf(id)) {
     case EParamKind::kPlugin: {
       const IParameter* param = mController->GetParam(static_cast<int>(id));
       double value;
-      if (param->NDisplayTexts() > 0) {
-        if (!param->MapDisplayText(text, &value)) return kResultFalse;
-      } else {
-        value = ParseNumber(text);
-        if (param->ShowNegated()) value = -value;
-      }
+      if (!param->ParseForHost(text, &value)) return kResultFalse;
       *valueNormalized = param->ToNormalized(value);
       return kResultOk;
     }
@@ -599,18 +556,17 @@ tresult PLUGIN_API IEffectVST3::getParamValueByString(ParamID id, TChar* string,
 }
 
 ParamValue PLUGIN_API IEffectVST3::normalizedParamToPlain(ParamID id, ParamValue valueNormalized) {
-  if (KindOf(id) != EParamKind::kPlugin || !mParts) return valueNormalized;
+  if (KindOf(id) != EParamKind::kPlugin) return valueNormalized;
   const double n = std::isnan(valueNormalized) ? valueNormalized : Clamp01(valueNormalized);
   return mController->GetParam(static_cast<int>(id))->FromNormalized(n);
 }
 
 ParamValue PLUGIN_API IEffectVST3::plainParamToNormalized(ParamID id, ParamValue plainValue) {
-  if (KindOf(id) != EParamKind::kPlugin || !mParts) return plainValue;
+  if (KindOf(id) != EParamKind::kPlugin) return plainValue;
   return mController->GetParam(static_cast<int>(id))->ToNormalized(plainValue);
 }
 
 ParamValue PLUGIN_API IEffectVST3::getParamNormalized(ParamID id) {
-  if (!mParts) return 0.0;
   switch (KindOf(id)) {
     case EParamKind::kPlugin: {
       ILockGuard guard(mController->Lock());
@@ -628,7 +584,7 @@ ParamValue PLUGIN_API IEffectVST3::getParamNormalized(ParamID id) {
 // The host's value reaches the controller and its editor only; the host
 // carries it to the processor itself.
 tresult PLUGIN_API IEffectVST3::setParamNormalized(ParamID id, ParamValue value) {
-  if (std::isnan(value) || !mParts) return kInvalidArgument;
+  if (std::isnan(value)) return kInvalidArgument;
   value = Clamp01(value);
   switch (KindOf(id)) {
     case EParamKind::kPlugin: {
@@ -666,7 +622,7 @@ IPlugView* PLUGIN_API IEffectVST3::createView(FIDString name) {
 
 // ---- the editor -------------------------------------------------------------------------------
 
-IEditor* IEffectVST3::Editor() const { return mController ? mController->GetEditor() : nullptr; }
+IEditor* IEffectVST3::Editor() const { return mController->GetEditor(); }
 
 // As the VST2 adapter's effEditOpen: the window is opened without the lock.
 bool IEffectVST3::OpenEditor(void* parent, IVst3EditorView* view) {
@@ -699,15 +655,15 @@ void IEffectVST3::CloseEditor(IVst3EditorView* view) {
 // ---- the controller's edits, to the host ----------------------------------------------------------
 
 void IEffectVST3::BeginEdit(int paramIdx) {
-  if (mHandler) mHandler->beginEdit(IdOfIndex(paramIdx));
+  if (mHandler) mHandler->beginEdit(static_cast<ParamID>(paramIdx));
 }
 
 void IEffectVST3::PerformEdit(int paramIdx, double normalizedValue) {
-  if (mHandler) mHandler->performEdit(IdOfIndex(paramIdx), normalizedValue);
+  if (mHandler) mHandler->performEdit(static_cast<ParamID>(paramIdx), normalizedValue);
 }
 
 void IEffectVST3::EndEdit(int paramIdx) {
-  if (mHandler) mHandler->endEdit(IdOfIndex(paramIdx));
+  if (mHandler) mHandler->endEdit(static_cast<ParamID>(paramIdx));
 }
 
 bool IEffectVST3::ResizeView(int width, int height) {

@@ -66,15 +66,12 @@ class IEffectVST3 final : public vst3::IComponentStateRoute,
                           public vst3::IEditControllerStateRoute,
                           private IVst3HostEdits {
 public:
-  // The new object holds one reference, its creator's. The plug-in's parts
-  // are made by def.makeParts, with this object as their host.
-  explicit IEffectVST3(const IVst3ClassDef& def);
+  // A new object holding one reference, its creator's, with the plug-in's
+  // parts made by def.makeParts (this object their host); null when the
+  // parts cannot be made. No object without its parts ever exists outside.
+  static IEffectVST3* Create(const IVst3ClassDef& def);
   IEffectVST3(const IEffectVST3&) = delete;
   IEffectVST3& operator=(const IEffectVST3&) = delete;
-
-  // Whether the plug-in's parts could be made; the factory gives out no
-  // object without them.
-  bool IsValid() const { return mParts != nullptr; }
 
   // ---- FUnknown ------------------------------------------------------------------
   vst3::tresult PLUGIN_API queryInterface(const vst3::TUID id, void** obj) override;
@@ -135,12 +132,12 @@ public:
   void CloseEditor(IVst3EditorView* view);
 
 private:
+  explicit IEffectVST3(const IVst3ClassDef& def);
   ~IEffectVST3();
 
   // The kinds of parameter ids.
   enum class EParamKind { kPlugin, kBypass, kMeter, kNone };
   EParamKind KindOf(vst3::ParamID id) const;
-  vst3::ParamID IdOfIndex(int index) const;
 
   // ---- state routes ----------------------------------------------------------------------
   vst3::tresult ProcessorSetState(vst3::IBStream* state) override;
@@ -148,8 +145,8 @@ private:
   vst3::tresult ControllerSetState(vst3::IBStream* state) override;
   vst3::tresult ControllerGetState(vst3::IBStream* state) override;
   // Reads a component state from the stream: exactly the program chunk's
-  // size, with its header. False (bytes unusable) otherwise.
-  bool ReadComponentState(vst3::IBStream* state, std::vector<unsigned char>* bytes) const;
+  // size, with its header. False (chunk unusable) otherwise.
+  bool ReadComponentState(vst3::IBStream* state, StateChunk* chunk) const;
 
   // ---- the host edits (IVst3HostEdits) -----------------------------------------------------
   void BeginEdit(int paramIdx) override;

@@ -1,6 +1,5 @@
 #include "framework/vst3/IVst3Factory.h"
 
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -65,8 +64,10 @@ Linux::IRunLoop* Vst3ContextRunLoop() {
 
 IVst3Factory::IVst3Factory(const IVst3ClassDef& def)
     : mDef(def), mCid(MakeUid(def.cid[0], def.cid[1], def.cid[2], def.cid[3])) {
-  const int32_t v = def.config.version;
-  std::snprintf(mVersion, sizeof mVersion, "%d.%d.%d", (v >> 16) & 0xFFFF, (v >> 8) & 0xFF, v & 0xFF);
+  // As the plug-in shows it, without its "v".
+  char shown[sizeof mVersion + 1];
+  FormatVersion(def.config.version, shown, sizeof shown);
+  CopyTextBounded(mVersion, sizeof mVersion, shown + 1);
 }
 
 IVst3Factory::~IVst3Factory() { setHostContext(nullptr); }
@@ -155,12 +156,9 @@ tresult PLUGIN_API IVst3Factory::createInstance(FIDString cid, FIDString iid, vo
   IEffectVST3* effect;
   {
     ILockGuard guard(ConstructionLock());
-    effect = new IEffectVST3(mDef);
+    effect = IEffectVST3::Create(mDef);
   }
-  if (!effect->IsValid()) {
-    effect->release();
-    return kInternalError;
-  }
+  if (!effect) return kInternalError;
   const tresult result = effect->queryInterface(iid, obj);
   effect->release();
   return result;

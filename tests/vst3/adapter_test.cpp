@@ -104,8 +104,8 @@ int Width(IPlugView* view) {
 class Vst3Adapter : public testing::Test {
  protected:
   void SetUp() override {
-    effect = new IEffectVST3(kClass);
-    ASSERT_TRUE(effect->IsValid());
+    effect = IEffectVST3::Create(kClass);
+    ASSERT_NE(effect, nullptr);
     view = effect->createView(kEditorViewType);
     ASSERT_NE(view, nullptr);
     void* found = nullptr;
