@@ -223,7 +223,6 @@ void IGraphics::RestoreCursor() {}
 void IGraphics::UnusedHookSlot27() {}
 void IGraphics::Idle() {}
 void IGraphics::ResizeWindowToScale() {}
-double IGraphics::PlatformScale() { return 0.0; }
 
 // ---- scale ----------------------------------------------------------------------------------
 
@@ -271,10 +270,9 @@ bool IGraphics::UpdateScale(bool opening) {
   return true;
 }
 
-void IGraphics::ChooseScaleForOpening() {
-  if (!mScalingEnabled) return;
-  mPlatformScale = PlatformScale();
-  UpdateScale(true);
+void IGraphics::SetPlatformScale(double scale, bool opening) {
+  mPlatformScale = scale;
+  if (mScalingEnabled) UpdateScale(opening);
 }
 
 void IGraphics::ChooseZoom(int index) {

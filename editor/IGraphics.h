@@ -124,17 +124,14 @@ public:
   // The scale changed while the window is open: the window takes the new
   // Width() x Height(). Nothing by default. [platform]
   virtual void ResizeWindowToScale();                                                       // 33
-  // The scale the screen asks for where the editor is opened (its DPI / 96),
-  // or 0 when the platform cannot tell. Asked at each opening. [platform]
-  virtual double PlatformScale();                                                           // 34
   // The size of the image with this resource id without decoding it (the PNG
   // resource's header, like LoadPlatformBitmap); false when there is none.
-  virtual bool PlatformImageSize(int resourceId, const char* name, int32_t* width, int32_t* height);  // 35
+  virtual bool PlatformImageSize(int resourceId, const char* name, int32_t* width, int32_t* height);  // 34
   // Starts decoding the image with this resource id: the module's PNG
   // resource is decoded a band of rows at a time, as drawing reaches down the
   // image (a strip of frames only as far as the frames shown); anything else
   // comes whole from LoadPlatformBitmap. Null when there is no such image.
-  virtual BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name);        // 36
+  virtual BM_ProgressiveImage* OpenPlatformImage(int resourceId, const char* name);        // 35
   // Slots 17, 19, 20 and 27 hold no operation of this system: nothing calls
   // them and overriding them has no effect. They keep the operations after
   // them in their slots; removing one renumbers every later slot.
@@ -165,7 +162,7 @@ public:
   // background; it stays with this editor, through every opening, while the
   // plug-in lives: the plug-in keeps no settings of its own, and its state
   // holds only what a preset holds), the host's scale (SetHostScale), the
-  // screen's (PlatformScale), else 100 %; each snapped to the nearest size.
+  // screen's (SetPlatformScale), else 100 %; each snapped to the nearest size.
   void EnableScaling(bool on);
   bool ScalingEnabled() const { return mScalingEnabled; }
   double Scale() const { return editor_scale::kFactors[mScaleIndex]; }
@@ -304,10 +301,12 @@ protected:
   // when the window is open (false when it refused; the size stays).
   int DesiredScaleIndex() const;
   bool UpdateScale(bool opening = false);
-  // At each opening, before the window is made (the platform's window calls
-  // it): the screen's scale asked; a new size is asked of the host, whose
-  // window is already made for the old one.
-  void ChooseScaleForOpening();
+  // The scale the screen asks for where the editor is (its DPI / 96; 0 when
+  // the platform cannot tell), and the size it makes applied. The platform's
+  // window tells it at each opening, before the window is made (opening: a
+  // new size is asked of the host, whose window is already made for the old
+  // one), and whenever the host's window moves to another screen.
+  void SetPlatformScale(double scale, bool opening = false);
   // The window has just opened: what the host's threads handed over is
   // applied and every control marked for the first tick, which draws the
   // whole editor.
@@ -351,7 +350,7 @@ protected:
   bool mEndGestureAfterPress = false;
   bool mDetached = false;            // being destroyed (DetachPlugin)
   double mHostScale = 0.0;           // the host's content scale; 0 until it gives one
-  double mPlatformScale = 0.0;       // the screen's, at the last opening; 0 when unknown
+  double mPlatformScale = 0.0;       // the screen's, as last told; 0 when unknown
   bool mScalingEnabled = false;
   int mScaleIndex = 0;               // of editor_scale::kFactors
   int mZoomChoice = -1;              // the user's: -1 automatic

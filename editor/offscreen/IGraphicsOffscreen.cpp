@@ -30,7 +30,7 @@ bool IGraphicsOffscreen::PresentArea(const IBounds& area) {
 
 void* IGraphicsOffscreen::OpenWindow(void* /*parentWindow*/) {
   CloseWindow();
-  ChooseScaleForOpening();
+  SetPlatformScale(0.0, true);
   mOpen = true;
   ShowEverything();
   return this;

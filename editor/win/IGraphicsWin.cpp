@@ -170,8 +170,7 @@ void* IGraphicsWin::OpenWindow(void* parentWindow) {
   }
   // The size for the parent's screen and the user's choice, told to the host
   // before the window is made.
-  mParentScale = WindowScale(mParentWindow);
-  ChooseScaleForOpening();
+  SetPlatformScale(WindowScale(mParentWindow), true);
   const int w = Width(), h = Height();
 
   {
@@ -357,8 +356,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM 
 
     // The host's window moved to a screen of another DPI.
     case kDpiChangedAfterParent:
-      mParentScale = WindowScale(window);
-      UpdateScale();
+      SetPlatformScale(WindowScale(window));
       return 0;
 
     case WM_TIMER:
@@ -548,5 +546,3 @@ void IGraphicsWin::ResizeWindowToScale() {
   RECT whole = {0, 0, Width(), Height()};
   InvalidateRect(mWindow, &whole, FALSE);
 }
-
-double IGraphicsWin::PlatformScale() { return mParentScale; }

@@ -60,9 +60,6 @@ public:
   bool ReadClipboardText(std::string& text) override;                                 // 23
   void HideCursor() override;                                                         // 25
   void ResizeWindowToScale() override;
-  // The parent window's DPI / 96 at the opening (and after the host's
-  // window moved to another screen); 0 where Windows cannot tell.
-  double PlatformScale() override;
   void RestoreCursor() override;                                                      // 26
 
   // The host's top-level window: the topmost ancestor of the window given to
@@ -112,7 +109,6 @@ private:
   COLORREF* mCustomColors = nullptr;      // 16, made on the first colour prompt
   DWORD mProcessId;
   HWND mParentWindow = nullptr;
-  double mParentScale = 0.0;
   HWND mMainWindow = nullptr;
   char mMainWindowClass[128] = {};
 };

@@ -197,8 +197,7 @@ void* IGraphicsX11::DoOpenWindow(void* parentWindow) {
   mDisplay = display;
   // The size for this screen and the user's choice, told to the host before
   // the window is made.
-  mScreenScale = ScreenScale(display);
-  ChooseScaleForOpening();
+  SetPlatformScale(ScreenScale(display), true);
   if (!BackBuffer()) {
     DoCloseWindow();
     return nullptr;
@@ -328,8 +327,6 @@ void IGraphicsX11::ResizeWindowToScale() {
   mSurface.Create(mDisplay, mVisual, mDepth, Width(), Height(), gSharedMemoryAllowed);
   mDamage = IBounds(0, 0, Width(), Height());
 }
-
-double IGraphicsX11::PlatformScale() { return mScreenScale; }
 
 // ---- idle, redraw and presenting ------------------------------------------------------------
 

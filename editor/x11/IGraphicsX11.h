@@ -81,8 +81,6 @@ public:
   // the window).
   void SetHostScale(double scale) override;
   void ResizeWindowToScale() override;
-  // Xft.dpi of the display's resources / 96, read at each opening.
-  double PlatformScale() override;
 
   // For tests: whether windows opened from now on may use MIT-SHM (they do
   // by default), and whether the open window does.
@@ -137,7 +135,6 @@ private:
   void EndTextEntry(bool apply);
 
   Display* mDisplay = nullptr;
-  double mScreenScale = 0.0;      // the display's Xft.dpi / 96 at the last opening; 0 unknown
   Window mWindow = 0;
   Window mParent = 0;
   bool mWindowAlive = false;      // false once the host destroyed it with its parent

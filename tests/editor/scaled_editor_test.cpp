@@ -48,6 +48,17 @@ public:
   std::string shownLabels;
 };
 
+// An off-screen editor whose "screen" the test sets, as a platform window
+// tells the editor its screen's scale.
+class ScreenEditor : public IGraphicsOffscreen {
+public:
+  using IGraphicsOffscreen::IGraphicsOffscreen;
+  static IGraphics* Make(IEffectBase* plugin, int width, int height, int frameRate) {
+    return new ScreenEditor(plugin, width, height, frameRate);
+  }
+  void MoveToScreen(double scale) { SetPlatformScale(scale); }
+};
+
 // A configuration folder of the test's own ($XDG_CONFIG_HOME), which must
 // stay empty: the plug-in writes no settings.
 class ConfigFolder {
@@ -244,6 +255,26 @@ TEST(ScaledEditor, TheHostsScaleMessageIgnoresAbsurdValues) {
   // Another vendor request with the same index changes nothing.
   Dispatch(p.effect, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), 0, nullptr, 2.0f);
   EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
+}
+
+// The host's window moves to a screen of another density while the editor
+// is open: the editor asks the host and takes the size for that screen,
+// unless the host's own scale or the user's choice decides.
+TEST(ScaledEditor, AnOpenEditorFollowsItsWindowToAnotherScreen) {
+  Plugin p(ScreenEditor::Make);
+  auto* editor = static_cast<ScreenEditor*>(p.graphics);
+  p.Open();
+  p.host.Clear();
+  editor->MoveToScreen(1.5);
+  ASSERT_EQ(p.host.Count(audioMasterSizeWindow), 1);
+  EXPECT_EQ(p.host.calls[0].index, 867);
+  EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
+  editor->MoveToScreen(1.0);
+  EXPECT_EQ(p.Rect(), std::make_pair(578, 299));
+
+  p.HostScale(2.0f);
+  editor->MoveToScreen(1.5);
+  EXPECT_EQ(p.Rect(), std::make_pair(1156, 598));
 }
 
 }  // namespace
