@@ -147,9 +147,11 @@ void* IGraphicsX11::OpenWindow(void* parentWindow) {
   // Opening from inside one of the editor's own calls to the host: refused.
   if (ClaimedHere()) return nullptr;
   Claim(true);
-  void* window = DoOpenWindow(parentWindow);
+  DoOpenWindow(parentWindow);
+  // A close the host asked for meanwhile (from inside the size request) is
+  // done here: then no window is open.
   Unclaim();
-  return window;
+  return NativeWindow();
 }
 
 void IGraphicsX11::CloseWindow() {

@@ -6,6 +6,7 @@
 // process run in a process of their own.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
@@ -19,6 +20,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -289,6 +291,44 @@ TEST(X11HostSafety, AHostAnsweringTheSizeRequestWithAScaleOrACloseIsHeard) {
   gReentry = Reentry::kClose;
   ASSERT_TRUE(ReturnsInTime([e] { HostScale(e, 1.0f); })) << "a close from inside the size request waited";
   EXPECT_EQ(host.EditorWindow(), 0u) << "the editor's window outlived the close";
+  Library::Call(e, effClose);
+}
+
+// Sets the desktop's Xft.dpi in the display's resources; null removes them.
+void SetDesktopDpi(Display* display, const char* dpi) {
+  const Window root = DefaultRootWindow(display);
+  if (dpi) {
+    const std::string text = std::string("Xft.dpi:\t") + dpi + "\n";
+    XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+  } else {
+    XDeleteProperty(display, root, XA_RESOURCE_MANAGER);
+  }
+  XSync(display, False);
+}
+
+// The editor opens at the desktop's scale, asking the host first; a host
+// that closes the editor from inside that request gets no window, and is
+// told so.
+TEST(X11HostSafety, AHostClosingTheEditorWhileItOpensGetsNoWindow) {
+  XHost host(100, 100, 1200, 640);
+  ASSERT_NE(host.display, nullptr) << "needs an X display: run under xvfb-run (scripts/test.sh does)";
+  Library library;
+  AEffect* e = library.Make(ReenteringHost);
+  ASSERT_NE(e, nullptr);
+
+  SetDesktopDpi(host.display, "192");
+  ASSERT_EQ(Library::Call(e, effEditOpen, 0, 0, Parent(host)), 1);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(host.display, host.EditorWindow(), &attributes));
+  EXPECT_EQ(attributes.width, 1156) << "Xft.dpi 192 is 200 %";
+  Library::Call(e, effEditClose);
+
+  SetDesktopDpi(host.display, "144");
+  gReentry = Reentry::kClose;
+  EXPECT_EQ(Library::Call(e, effEditOpen, 0, 0, Parent(host)), 0);
+  EXPECT_EQ(host.EditorWindow(), 0u);
+  SetDesktopDpi(host.display, nullptr);
   Library::Call(e, effClose);
 }
 
