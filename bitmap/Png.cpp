@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "bitmap/FileOpen.h"
 
@@ -182,6 +183,9 @@ struct BM_ProgressiveImage::Decoder {
   png_structp png = nullptr;
   png_infop info = nullptr;
   PngMemoryReader reader = {nullptr, 0};
+  // An interlaced image's row pointers: kept here, so that an error's
+  // longjmp out of the read leaves nothing unfreed.
+  std::vector<png_bytep> rows;
 };
 
 BM_ProgressiveImage::BM_ProgressiveImage(BM_IBitmap* complete) : mBitmap(complete) {
@@ -214,7 +218,8 @@ BM_ProgressiveImage::BM_ProgressiveImage(const void* data, int32_t length) {
   BM_MemBitmap* bitmap = new BM_MemBitmap(w, h);
   mBitmap = bitmap;
   if (bitmap->GetWidth() != w || bitmap->GetHeight() != h || !bitmap->GetBits()) png_error(d->png, "no bitmap");
-  std::memset(bitmap->GetBits(), 0, static_cast<size_t>(bitmap->GetRowSpan()) * static_cast<size_t>(h) * 4);
+  // The rows are written as they are decoded, and blanked where decoding
+  // fails: an image drawn only in part never touches the rest of its memory.
   // Interlaced images come in passes over the whole image: read at once.
   if (png_get_interlace_type(d->png, d->info) != PNG_INTERLACE_NONE) DecodeRows(h);
 }
@@ -238,6 +243,11 @@ bool BM_ProgressiveImage::DecodeRows(int32_t rows) {
   if (mRowsDone >= target) return true;
   if (!mDecoder) return false;  // stopped at an error: what was decoded stays
   const bool ok = ReadRows(target);
+  if (!ok) {
+    // What the decoder never reached stays blank.
+    std::memset(mBitmap->GetBits() + static_cast<ptrdiff_t>(mRowsDone) * mBitmap->GetRowSpan(), 0,
+                static_cast<size_t>(mBitmap->GetRowSpan()) * static_cast<size_t>(height - mRowsDone) * sizeof(BM_Color32));
+  }
   if (!ok || mRowsDone >= height) Finish();
   return ok;
 }
@@ -252,10 +262,9 @@ bool BM_ProgressiveImage::ReadRows(int32_t target) {
   const int32_t width = mBitmap->GetWidth();
   const int32_t height = mBitmap->GetHeight();
   if (png_get_interlace_type(d->png, d->info) != PNG_INTERLACE_NONE) {
-    png_bytep* rowPointers = static_cast<png_bytep*>(png_malloc(d->png, sizeof(png_bytep) * static_cast<size_t>(height)));
-    for (int32_t y = 0; y < height; ++y) rowPointers[y] = reinterpret_cast<png_bytep>(bits + static_cast<ptrdiff_t>(y) * span);
-    png_read_image(d->png, rowPointers);
-    png_free(d->png, rowPointers);
+    d->rows.resize(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) d->rows[static_cast<size_t>(y)] = reinterpret_cast<png_bytep>(bits + static_cast<ptrdiff_t>(y) * span);
+    png_read_image(d->png, d->rows.data());
     PackRows(bits, width, height, span);
     mRowsDone = height;
     return true;
