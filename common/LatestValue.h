@@ -15,9 +15,6 @@ template <class T>
 class LatestValue {
 public:
   LatestValue() = default;
-  explicit LatestValue(const T& initial) {
-    for (T& slot : mSlots) slot = initial;
-  }
   LatestValue(const LatestValue&) = delete;
   LatestValue& operator=(const LatestValue&) = delete;
 

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <vector>
 #include "framework/GrowBuffer.h"
 #include "framework/HostKind.h"
 #include "framework/IEditor.h"
@@ -242,9 +241,9 @@ protected:
   OwnedList<OutputChannel> mOutputs;
 
 private:
-  // Reads one value per parameter from startPos into *values; the position
-  // after them, or -1 (values undefined) when the chunk ends first.
-  int ReadParamValues(const StateChunk* chunk, int startPos, std::vector<double>* values) const;
+  // The position after one value (8 bytes) per parameter from startPos, or
+  // -1 when the chunk ends first.
+  int ParamValuesEnd(const StateChunk* chunk, int startPos) const;
   // Where a bank that starts at startPos ends (presets with their names,
   // flags and values), or -1 when it is incomplete.
   int BankEnd(const StateChunk* chunk, int startPos) const;

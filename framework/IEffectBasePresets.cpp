@@ -1,6 +1,6 @@
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "common/CopyText.h"
 #include "framework/IEffectBase.h"
@@ -27,28 +27,29 @@ bool IEffectBase::SerializeParams(StateChunk* chunk) {
   return true;
 }
 
-int IEffectBase::ReadParamValues(const StateChunk* chunk, int startPos, std::vector<double>* values) const {
-  int pos = chunk ? startPos : -1;
-  values->assign(static_cast<size_t>(ParamCount()), 0.0);
-  for (int i = 0; i < ParamCount() && pos >= 0; ++i) pos = chunk->Get(&(*values)[static_cast<size_t>(i)], pos);
-  return pos;
+int IEffectBase::ParamValuesEnd(const StateChunk* chunk, int startPos) const {
+  if (!chunk || startPos < 0) return -1;
+  const int64_t end = startPos + static_cast<int64_t>(ParamCount()) * static_cast<int64_t>(sizeof(double));
+  return end <= chunk->Size() ? static_cast<int>(end) : -1;
 }
 
-// The values are read whole before any is set: a state that ends early
+// The state's end is found before any value is set: a state that ends early
 // changes nothing (a host would otherwise be told it was refused while half
 // of it had been taken).
 int IEffectBase::UnserializeParams(const StateChunk* chunk, int startPos) {
   ILockGuard guard(mLock);
-  std::vector<double> values;
-  const int pos = ReadParamValues(chunk, startPos, &values);
-  if (pos < 0) return -1;
+  const int end = ParamValuesEnd(chunk, startPos);
+  if (end < 0) return -1;
+  int pos = startPos;
   for (int i = 0; i < ParamCount(); ++i) {
     IParameter* param = GetParam(i);
-    param->Set(values[static_cast<size_t>(i)]);
+    double value = 0.0;
+    pos = chunk->Get(&value, pos);
+    param->Set(value);
     Trace("IEffectBase::UnserializeParams", __LINE__, "%d %s %f", i, param->NameForHost(), param->Value());
   }
   NotifyAllParams();
-  return pos;
+  return end;
 }
 
 void IEffectBase::FillDefaultPresets(const char* name, int count) {
@@ -122,7 +123,6 @@ bool IEffectBase::SerializePresets(StateChunk* chunk) {
 
 int IEffectBase::BankEnd(const StateChunk* chunk, int startPos) const {
   int pos = chunk ? startPos : -1;
-  std::vector<double> values;
   for (int i = 0; i < PresetCount() && pos >= 0; ++i) {
     // A bank with fewer presets than the plug-in is incomplete.
     if (pos >= chunk->Size()) return -1;
@@ -130,7 +130,7 @@ int IEffectBase::BankEnd(const StateChunk* chunk, int startPos) const {
     pos = chunk->GetStr(name, sizeof name, pos);
     uint8_t flag = 0;
     pos = chunk->Get(&flag, pos);
-    if (pos >= 0 && flag != 0) pos = ReadParamValues(chunk, pos, &values);
+    if (pos >= 0 && flag != 0) pos = ParamValuesEnd(chunk, pos);
   }
   return pos;
 }

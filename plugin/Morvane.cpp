@@ -107,7 +107,6 @@ Morvane::Morvane(audioMasterCallback hostCallback, EditorGraphicsMaker makeEdito
   // The images come from the process-wide cache: only the first instance of
   // the process decodes them.
   IGraphics* graphics = makeEditor ? makeEditor(this, kEditorWidth, kEditorHeight, kEditorFrameRate) : nullptr;
-  mGraphics = graphics;
   IBitmapRef knob, smallKnob, lamp, font;
   if (graphics) {
     RegisterModuleImages();

@@ -54,7 +54,7 @@ public:
 
   // The editor's graphics object (owned by the base as its editor); null
   // when the plug-in was made without an editor.
-  IGraphics* Graphics() const { return mGraphics; }
+  IGraphics* Graphics() const { return static_cast<IGraphics*>(GetEditor()); }
 
   // [ui] The overload lamp, without the instance lock: the overload
   // follower's latest value (the lamp lights at 1.0), and the clearing of the
@@ -86,7 +86,6 @@ protected:
   // editor's graphics object owns its controls). Null while there is no editor.
   IBitmapTextControl* mAttackText = nullptr;
   IBitmapTextControl* mSustainText = nullptr;
-  IGraphics* mGraphics = nullptr;  // not owned
 
 private:
   enum EChannel { kLeft = 0, kRight = 1, kNumChannels = 2 };

@@ -41,7 +41,7 @@ public:
       ILockGuard guard(mEffect->Lock());
       mEffect->NotifyAllParams();
     }
-    if (scale > 0.0) mEditor->SetHostScale(scale);
+    mEditor->SetHostScale(scale);
     void* window = mEditor->OpenWindow(parent);
     if (window && mResize) mResize->ui_resize(mResize->handle, mEditor->Width(), mEditor->Height());
     return window;

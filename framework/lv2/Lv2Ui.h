@@ -16,8 +16,8 @@
 //      asked for each new size the editor wants) and ui:touch when offered.
 //      The editor's window (its own display connection) is the widget.
 //   2. port_event per control port change; idle (ui:idleInterface) at the
-//      host's pace: the editor handles its events and redraws, and answers
-//      non-zero once its window is gone.
+//      host's pace: the editor handles its events and redraws; it answers 0
+//      always, as the window lives in the host's and the host closes the UI.
 //   3. cleanup: the window closes and the object is deleted.
 #include <lv2/ui/ui.h>
 
