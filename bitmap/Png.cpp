@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap/FileOpen.h"
+#include "common/ByteOrder.h"
 
 namespace {
 
@@ -40,15 +41,6 @@ void ReadPngMemory(png_structp png, png_bytep out, png_size_t count) {
   if (n) std::memcpy(out, reader->mData, n);
   reader->mData += n;
   reader->mRemaining -= static_cast<int32_t>(n);
-}
-
-// Whether this machine stores a 32-bit word least significant byte first:
-// then the bytes blue, green, red, alpha are the packed pixel as they are.
-bool LittleEndian() {
-  const uint32_t probe = 1;
-  unsigned char first;
-  std::memcpy(&first, &probe, 1);
-  return first == 1;
 }
 
 // After png_read_info: every image to 8-bit blue, green, red, alpha, in this
@@ -84,7 +76,9 @@ void SetUpTransforms(png_structp png, png_infop info, int32_t* w, int32_t* h) {
 // Rows decoded as the bytes blue, green, red, alpha become packed pixels;
 // where the machine stores words least significant byte first they already are.
 void PackRows(BM_Color32* first, int32_t width, int32_t rows, int32_t span) {
-  if (LittleEndian()) return;
+  // Least significant byte first, blue, green, red, alpha are the packed
+  // pixel as they are.
+  if (LittleEndianMachine()) return;
   for (int32_t y = 0; y < rows; ++y) {
     BM_Color32* row = first + static_cast<ptrdiff_t>(y) * span;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(row);

@@ -661,6 +661,16 @@ void IGraphics::BeginGesture(int paramIdx) {
   mGestureParam = paramIdx;
 }
 
+bool IGraphics::ResumeGestureAfterMenu(int control, bool buttonHeld) {
+  if (GestureParam() < 0) return false;
+  if (buttonHeld) {
+    mCapturedIndex = control;
+    return true;
+  }
+  mEndGestureAfterPress = true;
+  return false;
+}
+
 void IGraphics::EndGesture() {
   const int paramIdx = mGestureParam;
   mGestureParam = -1;

@@ -287,9 +287,12 @@ public:
   int GestureParam() const { return mGestureParam; }
 
 protected:
-  // A popup menu shown during a press took the press's release: the gesture
-  // ends once the press has been handled (the menu's choice applied).
-  void EndGestureAfterPress() { mEndGestureAfterPress = true; }
+  // A popup menu shown during a press (control: the one that had the
+  // mouse) has closed. With a button still held the control keeps the
+  // gesture, whose release ends it as usual: true, the window takes the
+  // pointer again. Else the menu took the release: the gesture ends once the
+  // press has been handled (the menu's choice applied).
+  bool ResumeGestureAfterMenu(int control, bool buttonHeld);
   // The topmost control under (x, y) that is neither hidden nor greyed (for
   // the mouse-over search, greyed ones that hover when greyed count too);
   // -1 when none.

@@ -120,6 +120,7 @@ bool EndsGesture(UINT message) {
   }
 }
 
+// A tool record for the tooltip covering the whole editor window.
 TOOLINFOA EditorTool(HWND window, const char* text) {
   TOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;

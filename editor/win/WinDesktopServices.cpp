@@ -13,6 +13,8 @@
 
 namespace {
 
+// The folder of a module's file, with its trailing backslash; empty when the
+// name cannot be had whole or holds no folder.
 void ModuleFolder(HMODULE module, std::string& path) {
   path.clear();
   char name[256];
@@ -65,8 +67,6 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM l) {
   return FALSE;
 }
 
-// The Win32 menu of an editor menu, numbered by commands; null when it
-// cannot be made.
 }  // namespace
 
 // ---- dialogs and services -------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 namespace {
 
+// The Win32 menu of an editor menu, numbered by commands; null when it
+// cannot be made.
 HMENU BuildMenu(IMenu* menu, const IMenuCommands& commands) {
   HMENU handle = CreatePopupMenu();
   if (!handle) return nullptr;
@@ -30,7 +32,6 @@ HMENU BuildMenu(IMenu* menu, const IMenuCommands& commands) {
   return handle;
 }
 
-// A tool record for the tooltip covering the whole editor window.
 }  // namespace
 
 // ---- popup menus ----------------------------------------------------------------------
@@ -63,17 +64,9 @@ IMenu* IGraphicsWin::ShowPopupMenu(IMenu* menu, const IBounds& area) {
     }
   }
   DestroyMenu(handle);
-  // The press that opened the menu may have ended inside it: then the
-  // gesture ends once the menu's choice has been applied; a button still
-  // held ends it with its release, as usual.
-  if (GestureParam() >= 0) {
-    if (GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0) {
-      mCapturedIndex = gesture;
-      SetCapture(mWindow);
-    } else {
-      EndGestureAfterPress();
-    }
-  }
+  // The press that opened the menu may have ended inside it.
+  const bool held = GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0;
+  if (ResumeGestureAfterMenu(gesture, held)) SetCapture(mWindow);
   RECT whole = {0, 0, Width(), Height()};
   if (mWindow) InvalidateRect(mWindow, &whole, FALSE);
   return chosen;

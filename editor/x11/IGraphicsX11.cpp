@@ -690,20 +690,14 @@ IMenu* IGraphicsX11::ShowPopupMenu(IMenu* menu, const IBounds& area) {
     return chosen;
   }
 
+  // The press that opened the menu may have ended inside it.
+  unsigned state = 0;
   if (GestureParam() >= 0) {
     Window root, under;
     int rootX, rootY, wx, wy;
-    unsigned state = 0;
     XQueryPointer(mDisplay, mWindow, &root, &under, &rootX, &rootY, &wx, &wy, &state);
-    if (state & kButtonsHeld) {
-      // Still held: its release ends the gesture as usual, wherever it happens.
-      mCapturedIndex = gesture;
-      GrabPointer(CurrentTime);
-    } else {
-      // After the chosen value has reached the host (the caller applies it).
-      EndGestureAfterPress();
-    }
   }
+  if (ResumeGestureAfterMenu(gesture, (state & kButtonsHeld) != 0)) GrabPointer(CurrentTime);
   mDamage = IBounds(0, 0, Width(), Height());
   return chosen;
 }

@@ -11,17 +11,11 @@
 #include <utility>
 
 #include "bitmap/Bitmap.h"
+#include "common/ByteOrder.h"
 #include "editor/x11/XErrorTrap.h"
 
 namespace x11 {
 namespace {
-
-bool LittleEndian() {
-  const uint32_t probe = 1;
-  unsigned char first;
-  std::memcpy(&first, &probe, 1);
-  return first == 1;
-}
 
 // A channel of 8 bits scaled to a mask's width and moved to its place:
 // round(c x (2^bits - 1) / 255) << shift.
@@ -148,7 +142,7 @@ bool XImageSurface::Create(Display* display, Visual* visual, int depth, int widt
   }
 
   mWordsAsTheyAre = mImage->bits_per_pixel == 32 && mImage->red_mask == 0xFF0000 && mImage->green_mask == 0xFF00 &&
-                    mImage->blue_mask == 0xFF && (mImage->byte_order == LSBFirst) == LittleEndian();
+                    mImage->blue_mask == 0xFF && (mImage->byte_order == LSBFirst) == LittleEndianMachine();
   mOpaqueTopByte = depth == 32;
   return true;
 }
