@@ -11,6 +11,7 @@
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
 #include "tests/host/HostRound.h"
+#include "tests/vst2/HostScale.h"
 
 using namespace hosttest;
 
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
-  SendHostScale(effect, percent);
+  SendHostScale(effect, percent / 100.0f);
   if (!graphics || effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
     std::fprintf(stderr, "editor_reference: the editor cannot be opened\n");
     return 1;
