@@ -45,9 +45,10 @@ bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double be
       seen += text;
       last = e.value;
     }
-    ok = ok && e.id == static_cast<ParamID>(kGestureParam) && (e.what == 'p' || i == 0 || i + 1 == handler.edits.size());
+    ok = ok && e.id == static_cast<ParamID>(kGesture.param) &&
+         (e.what == 'p' || i == 0 || i + 1 == handler.edits.size());
   }
-  const double now = plug.controller->getParamNormalized(kGestureParam);
+  const double now = plug.controller->getParamNormalized(kGesture.param);
   ok = ok && last > before && now > last - 1e-12 && now < last + 1e-12;
   if (!ok) {
     char text[96];

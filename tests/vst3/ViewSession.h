@@ -17,12 +17,8 @@ struct ViewValue {
 };
 constexpr ViewValue kViewState[] = {{0, 0.75}, {1, 0.25}, {3, 0.875}, {4, 0.625}, {7, 0.125}};
 
-// A press on the large Attack knob, one move up by 40 pixels with the left
-// button held, and the release there.
-constexpr int kGestureParam = 0;
-constexpr int kGestureX = 108;
-constexpr int kGestureY = 126;
-constexpr int kGestureDy = -40;
+// The gesture on the editor: the test host's (HostRound.h).
+using hosttest::kGesture;
 
 // The overload lamp's parameter id.
 constexpr ParamID kViewLampId = 101;

@@ -180,12 +180,12 @@ TEST(Vst3View, X11EditorRunsOnTheHostsRunLoop) {
   const Window editor = host.EditorWindow();
   ASSERT_NE(editor, 0u);
 
-  const double before = plug.controller->getParamNormalized(kGestureParam);
-  host.MoveTo(kGestureX, kGestureY);
+  const double before = plug.controller->getParamNormalized(kGesture.param);
+  host.MoveTo(kGesture.x, kGesture.y);
   frame.RunFor(50);
   host.Button(1, true);
   frame.RunFor(50);
-  host.MoveTo(kGestureX, kGestureY + kGestureDy);
+  host.MoveTo(kGesture.x, kGesture.y + kGesture.dy);
   frame.RunFor(50);
   host.Button(1, false);
   frame.RunFor(300);

@@ -98,10 +98,10 @@ TEST(Vst3View, HwndEditorUnderWine) {
 
   // 3. Drawn by its own timer; 4. the gesture as mouse input.
   EXPECT_GE(Pump(editor, 5, 5000), 5);
-  const double before = plug.controller->getParamNormalized(kGestureParam);
-  POINT press = {kGestureX, kGestureY};
+  const double before = plug.controller->getParamNormalized(kGesture.param);
+  POINT press = {kGesture.x, kGesture.y};
   ClientToScreen(editor, &press);
-  POINT moved = {press.x, press.y + kGestureDy};
+  POINT moved = {press.x, press.y + kGesture.dy};
   EXPECT_TRUE(hosttest::MouseInput(press, 0));
   Pump(editor, 1, 2000);
   EXPECT_TRUE(hosttest::MouseInput(press, MOUSEEVENTF_LEFTDOWN));
