@@ -30,6 +30,22 @@ bool PrepareViewSession(Instance& plug, std::string* failure) {
   return true;
 }
 
+ViewHost::ViewHost() : module(MORVANE_VST3_MODULE_PATH), plug(module.Factory()) {
+  if (!module.Factory()) {
+    failure = module.Error();
+  } else if (!plug.Ok()) {
+    failure = "the factory made no instance";
+  } else if (PrepareViewSession(plug, &failure)) {
+    plug.controller->setComponentHandler(&handler);
+    view = plug.controller->createView(kEditorViewType);
+    if (!view) failure = "the controller made no editor view";
+  }
+}
+
+ViewHost::~ViewHost() {
+  if (plug.controller) plug.controller->setComponentHandler(nullptr);
+}
+
 bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double before, std::string* failure) {
   std::string seen;
   bool ok = handler.edits.size() >= 3 && handler.edits.front().what == 'b' && handler.edits.back().what == 'e';

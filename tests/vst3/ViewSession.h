@@ -29,6 +29,23 @@ constexpr ParamID kViewLampId = 101;
 // when the lamp did not report lit.
 bool PrepareViewSession(Instance& plug, std::string* failure);
 
+// What a view test starts from: the bundle's module, an instance set up by
+// PrepareViewSession, the host's handler on its controller, and the editor's
+// view; the view is null, and `failure` says why, when any of it is missing.
+// The handler is taken off the controller on destruction.
+struct ViewHost {
+  ViewHost();
+  ~ViewHost();
+  ViewHost(const ViewHost&) = delete;
+  ViewHost& operator=(const ViewHost&) = delete;
+
+  Module module;
+  Instance plug;
+  ComponentHandler handler;
+  IPlugView* view = nullptr;
+  std::string failure;
+};
+
 // Whether the handler saw the gesture as begin, values, end on its
 // parameter, and the controller holds the last value, above `before`.
 bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double before, std::string* failure);

@@ -50,17 +50,11 @@ class Frame : public HostObject<IPlugFrame> {
 };
 
 TEST(Vst3View, HwndEditorUnderWine) {
-  Module module(MORVANE_VST3_MODULE_PATH);
-  ASSERT_TRUE(module.Factory()) << module.Error();
-  Instance plug(module.Factory());
-  ASSERT_TRUE(plug.Ok());
+  ViewHost session;
+  ASSERT_NE(session.view, nullptr) << session.failure;
+  Instance& plug = session.plug;
+  IPlugView* view = session.view;
   std::string what;
-  ASSERT_TRUE(PrepareViewSession(plug, &what)) << what;
-  ComponentHandler handler;
-  plug.controller->setComponentHandler(&handler);
-
-  IPlugView* view = plug.controller->createView(kEditorViewType);
-  ASSERT_NE(view, nullptr);
   ViewRect size = {};
   ASSERT_EQ(view->getSize(&size), kResultOk);
   const int width = size.right - size.left, height = size.bottom - size.top;
@@ -110,7 +104,7 @@ TEST(Vst3View, HwndEditorUnderWine) {
   Pump(editor, 1, 2000);
   EXPECT_TRUE(hosttest::MouseInput(moved, MOUSEEVENTF_LEFTUP));
   EXPECT_GE(Pump(editor, 5, 5000), 5);
-  EXPECT_TRUE(GestureEditsSeen(handler, plug, before, &what)) << what;
+  EXPECT_TRUE(GestureEditsSeen(session.handler, plug, before, &what)) << what;
 
   // 5. The pixels, against the Linux render.
   hosttest::Pixels shown, reference;
@@ -125,7 +119,6 @@ TEST(Vst3View, HwndEditorUnderWine) {
   view->setFrame(nullptr);
   EXPECT_EQ(view->release(), 0u);
   EXPECT_EQ(frame.ExtraReferences(), 0u);
-  plug.controller->setComponentHandler(nullptr);
   DestroyWindow(window);
   UnregisterClassA(kFrameClass, instance);
 }
