@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <string>
 
 
@@ -198,23 +197,6 @@ void Vst2Instance::Process(const std::vector<float>& inL, const std::vector<floa
     outL->insert(outL->end(), out[0].begin(), out[0].end());
     outR->insert(outR->end(), out[1].begin(), out[1].end());
     done += n;
-  }
-}
-
-// ---- the signal --------------------------------------------------------------------------------
-
-void MakeSignal(int frames, std::vector<float>* left, std::vector<float>* right) {
-  std::mt19937 random(4321);
-  left->resize(static_cast<size_t>(frames));
-  right->resize(static_cast<size_t>(frames));
-  double envelope = 0.0;
-  for (int i = 0; i < frames; ++i) {
-    if (i % 5000 == 0) envelope = (i / 5000) % 3 == 2 ? 0.08 : 0.95;
-    envelope *= 0.9993;
-    const double a = static_cast<double>(random() % 2000001) / 1000000.0 - 1.0;
-    const double b = static_cast<double>(random() % 2000001) / 1000000.0 - 1.0;
-    (*left)[static_cast<size_t>(i)] = static_cast<float>(envelope * a + 0.01 * b);
-    (*right)[static_cast<size_t>(i)] = static_cast<float>(envelope * (0.7 * a + 0.3 * b) + 0.01 * a);
   }
 }
 

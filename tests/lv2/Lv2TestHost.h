@@ -109,8 +109,4 @@ private:
   int mBlock;
 };
 
-// A deterministic stereo test signal: drum-like bursts at loud and quiet
-// levels over noise.
-void MakeSignal(int frames, std::vector<float>* left, std::vector<float>* right);
-
 }  // namespace lv2test
