@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/HostScale.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ VstIntPtr Call(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value 
 // idle call draws it).
 double OpenAndDraw(AEffect* e, void* parent, float scale) {
   const auto start = Clock::now();
-  Call(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
+  SendHostScale(e, scale);
   if (!Call(e, effEditOpen, 0, 0, parent)) return -1;
   Call(e, effEditIdle);
   return Ms(start);

@@ -11,7 +11,6 @@
 // say) instead of the one built with it.
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -22,38 +21,18 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/LoadedEffect.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? 2400 : 0;
+// The library measured: MORVANE_PLUGIN's when set, the one built with the
+// benchmark otherwise.
+const char* LibraryPath() {
+  const char* path = std::getenv("MORVANE_PLUGIN");
+  return path && path[0] ? path : MORVANE_PLUGIN_PATH;
 }
-
-struct Plugin {
-  void* library = nullptr;
-  AEffect* effect = nullptr;
-  Plugin() {
-    const char* path = std::getenv("MORVANE_PLUGIN");
-    library = dlopen(path && path[0] ? path : MORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library) return;
-    auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
-    effect = entry ? entry(Host) : nullptr;
-    if (!effect) return;
-    Call(effOpen);
-    Call(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    Call(effSetBlockSize, 0, 64);
-    Call(effMainsChanged, 0, 1);
-  }
-  ~Plugin() {
-    if (effect) Call(effClose);
-    if (library) dlclose(library);
-  }
-  VstIntPtr Call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-  }
-};
 
 // Processes 64-frame blocks until stopped, keeping the longest block and a
 // histogram of the durations in whole microseconds.
@@ -125,19 +104,19 @@ void Run(benchmark::State& state, bool withEditor) {
   XMapWindow(display, parent);
   XSync(display, False);
   {
-    Plugin plug;
-    if (!plug.effect) {
+    vst2test::LoadedEffect plug(LibraryPath(), 48000.0f, 64);
+    if (!plug.Ok()) {
       state.SkipWithError("Morvane.so could not be loaded");
     } else {
-      AudioThread audio(plug.effect);
+      AudioThread audio(plug.get());
       void* handle = reinterpret_cast<void*>(static_cast<uintptr_t>(parent));
       for (auto _ : state) {
-        if (withEditor) plug.Call(effEditOpen, 0, 0, handle);
+        if (withEditor) plug.Dispatch(effEditOpen, 0, 0, handle);
         for (int i = 0; i < 5; ++i) {
-          if (withEditor) plug.Call(effEditIdle);
+          if (withEditor) plug.Dispatch(effEditIdle);
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        if (withEditor) plug.Call(effEditClose);
+        if (withEditor) plug.Dispatch(effEditClose);
       }
       audio.StopAndReport(state);
     }

@@ -2,18 +2,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "bitmap/Png.h"
 #include "tests/bitmap/TestBitmaps.h"
+#include "tests/bitmap/PngFiles.h"
 #include "tests/bitmap/TestPng.h"
 
 namespace {
 
+using bmtest::PngFiles;
 using bmtest::PngImage;
 using Bytes = std::vector<png_byte>;
 
@@ -268,35 +268,6 @@ TEST(PngDecode, TakesTallStripsWithinThePixelLimit) {
   image.rows.assign(16385, std::vector<png_byte>(2048, 0));
   EXPECT_EQ(Decode(bmtest::WritePng(image)), nullptr);
 }
-
-// A scratch folder for files, removed with its files afterwards. Names are
-// UTF-8, as the loader takes them.
-class PngFiles : public testing::Test {
-protected:
-  void SetUp() override {
-    namespace fs = std::filesystem;
-    std::random_device entropy;
-    fs::path dir;
-    do {
-      dir = fs::temp_directory_path() / ("bitmap-png-" + std::to_string(entropy()));
-    } while (!fs::create_directory(dir));
-    mDir = dir.u8string();
-  }
-  void TearDown() override { std::filesystem::remove_all(std::filesystem::u8path(mDir)); }
-  std::string Write(const std::string& name, const Bytes& bytes) {
-    std::string path = mDir + "/" + name;
-    std::ofstream out(std::filesystem::u8path(path), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    EXPECT_TRUE(out.good()) << path;
-    return path;
-  }
-  std::string MakeDir(const std::string& name) {
-    std::string path = mDir + "/" + name;
-    std::filesystem::create_directory(std::filesystem::u8path(path));
-    return path;
-  }
-  std::string mDir;
-};
 
 TEST_F(PngFiles, LoadIntoANewOrAGivenBitmap) {
   const auto pixels = RandomPixels(5 * 3, 11);

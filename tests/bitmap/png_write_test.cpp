@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -8,10 +7,12 @@
 
 #include "bitmap/Png.h"
 #include "bitmap/PngWrite.h"
+#include "tests/bitmap/PngFiles.h"
 #include "tests/bitmap/TestBitmaps.h"
 
 namespace {
 
+using bmtest::PngFiles;
 using Bytes = std::vector<uint8_t>;
 
 // The chunk types of a PNG in order; empty when the signature or a length is wrong.
@@ -80,20 +81,16 @@ TEST(PngWrite, RefusesEmptyBitmapsAndSettingsOutOfRange) {
   }
 }
 
-TEST(PngWrite, FilesAtUtf8PathsLoadBackAndUnwritablePathsFail) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("bitmap-png-write-" + std::to_string(std::random_device()()));
-  ASSERT_TRUE(fs::create_directory(dir));
-  const std::string path = dir.u8string() + "/Kl\xC3\xA4nge \xE9\x9F\xB3.png";  // "Klänge 音.png"
+TEST_F(PngFiles, WrittenAtUtf8PathsLoadBackAndUnwritablePathsFail) {
+  const std::string path = mDir + "/Kl\xC3\xA4nge \xE9\x9F\xB3.png";  // "Klänge 音.png"
   BM_MemBitmap image(3, 2);
   bmtest::Fill(image, 0x80FF4020u);
   EXPECT_TRUE(WritePngFile(&image, path.c_str()));
   std::unique_ptr<BM_IBitmap> loaded(LoadPngFile(path.c_str()));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(bmtest::At(*loaded, 2, 1), 0x80FF4020u);
-  EXPECT_FALSE(WritePngFile(&image, (dir.u8string() + "/missing/x.png").c_str()));
+  EXPECT_FALSE(WritePngFile(&image, (mDir + "/missing/x.png").c_str()));
   EXPECT_FALSE(WritePngFile(&image, nullptr));
-  fs::remove_all(dir);
 }
 
 }  // namespace

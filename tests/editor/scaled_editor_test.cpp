@@ -15,6 +15,7 @@
 #include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
 #include "tests/bitmap/TestBitmaps.h"
+#include "tests/vst2/HostScale.h"
 #include "tests/vst2/RecordingHost.h"
 
 namespace {
@@ -84,9 +85,6 @@ struct Plugin {
     Dispatch(effect, effOpen);
     graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
   }
-  void HostScale(float scale) {
-    Dispatch(effect, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
-  }
   std::pair<int, int> Rect() {
     ERect* rect = nullptr;
     Dispatch(effect, effEditGetRect, 0, 0, &rect);
@@ -143,7 +141,7 @@ TEST(ScaledEditor, EachSizeReportsItsRectangleAndDrawsTheSameLayout) {
   BM_MemBitmap renders[3];
   for (int i = 0; i < 3; ++i) {
     Plugin p;
-    p.HostScale(kScales[i]);
+    SendHostScale(p.effect, kScales[i]);
     EXPECT_EQ(p.Rect(), std::make_pair(kSizes[i][0], kSizes[i][1])) << kScales[i];
     p.effect->setParameter(p.effect, Morvane::kAttack, 0.8f);
     p.effect->setParameter(p.effect, Morvane::kSustain, 0.25f);
@@ -176,7 +174,7 @@ TEST(ScaledEditor, ADragAtTwiceTheSizeTurnsTheKnobAsAtOneSize) {
   for (int i = 0; i < 2; ++i) {
     const int s = i + 1;  // 100 % and 200 %
     Plugin p;
-    p.HostScale(static_cast<float>(s));
+    SendHostScale(p.effect, static_cast<float>(s));
     p.Open();
     IModifiers left;
     left.left = true;
@@ -220,12 +218,12 @@ TEST(ScaledEditor, TheZoomMenuChangesTheSizeOfThisInstanceAlone) {
 
   // The choice outlasts closing and opening again, whatever the host asks.
   Dispatch(p.effect, effEditClose);
-  p.HostScale(2.0f);
+  SendHostScale(p.effect, 2.0f);
   p.Open();
   EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
   // Another instance goes by the host's scale, and nothing was written.
   Plugin other;
-  other.HostScale(2.0f);
+  SendHostScale(other.effect, 2.0f);
   EXPECT_EQ(other.Rect(), std::make_pair(1156, 598));
   EXPECT_TRUE(config.RemovedEmpty());
 
@@ -245,11 +243,11 @@ TEST(ScaledEditor, TheZoomMenuChangesTheSizeOfThisInstanceAlone) {
 TEST(ScaledEditor, TheHostsScaleMessageIgnoresAbsurdValues) {
   Plugin p;
   EXPECT_EQ(Dispatch(p.effect, effCanDo, 0, 0, const_cast<char*>("supportsViewDpiScaling")), 1);
-  p.HostScale(1.4f);  // the nearest size
+  SendHostScale(p.effect, 1.4f);  // the nearest size
   EXPECT_EQ(p.Rect(), std::make_pair(867, 449));
   for (float absurd : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                        1e9f}) {
-    p.HostScale(absurd);
+    SendHostScale(p.effect, absurd);
     EXPECT_EQ(p.Rect(), std::make_pair(867, 449)) << absurd;
   }
   // Another vendor request with the same index changes nothing.
@@ -272,7 +270,7 @@ TEST(ScaledEditor, AnOpenEditorFollowsItsWindowToAnotherScreen) {
   editor->MoveToScreen(1.0);
   EXPECT_EQ(p.Rect(), std::make_pair(578, 299));
 
-  p.HostScale(2.0f);
+  SendHostScale(p.effect, 2.0f);
   editor->MoveToScreen(1.5);
   EXPECT_EQ(p.Rect(), std::make_pair(1156, 598));
 }

@@ -24,6 +24,7 @@
 #include "plugin/Morvane.h"
 #include "tests/editor/ProcessMetrics.h"
 #include "tests/editor/X11TestSupport.h"
+#include "tests/vst2/HostScale.h"
 #include "tests/vst2/RecordingHost.h"
 
 
@@ -45,10 +46,6 @@ constexpr int kAttackY = 126;
 // A state of the parameters, set through setParameter in both editors compared.
 const float kState[][2] = {{0, 0.8f}, {1, 0.25f}, {3, 0.9f}, {4, 0.6f}, {7, 0.1f}};
 
-void HostScale(AEffect* e, float scale) {
-  Dispatch(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
-}
-
 // Morvane with the off-screen editor in the state above, drawn once, at the
 // size the host's scale asks for.
 struct Reference {
@@ -58,7 +55,7 @@ struct Reference {
   explicit Reference(float scale = 1.0f) {
     AEffect* e = plug.GetAEffect();
     Dispatch(e, effOpen);
-    HostScale(e, scale);
+    SendHostScale(e, scale);
     for (const auto& v : kState) e->setParameter(e, static_cast<VstInt32>(v[0]), v[1]);
     Dispatch(e, effEditOpen);
     graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
@@ -399,7 +396,7 @@ TEST_F(X11Editor, AtEachSizeTheWindowShowsTheOffscreenRender) {
   XHost big(40, 40, 1200, 640);
   for (const auto& v : kState) effect->setParameter(effect, static_cast<VstInt32>(v[0]), v[1]);
   for (float scale : {1.5f, 2.0f}) {
-    HostScale(effect, scale);
+    SendHostScale(effect, scale);
     ASSERT_TRUE(Open(effect, big));
     IdleFor(Idler(effect), 120);
     const Window window = big.EditorWindow();
@@ -421,7 +418,7 @@ TEST_F(X11Editor, AtEachSizeTheWindowShowsTheOffscreenRender) {
 
   ASSERT_TRUE(Open(effect, big));
   recorder.Clear();
-  HostScale(effect, 1.0f);
+  SendHostScale(effect, 1.0f);
   EXPECT_EQ(recorder.Count(audioMasterSizeWindow), 1);
   IdleFor(Idler(effect), 120);
   XWindowAttributes attributes;

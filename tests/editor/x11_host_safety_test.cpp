@@ -27,6 +27,7 @@
 #include "framework/vst2/VstDefs.h"
 #include "tests/editor/ProcessMetrics.h"
 #include "tests/editor/X11TestSupport.h"
+#include "tests/vst2/HostScale.h"
 
 namespace {
 
@@ -240,15 +241,11 @@ TEST(X11HostSafety, AutomationAudioIdleAndCloseOnThreeThreads) {
 enum class Reentry { kNothing, kScale200, kClose };
 std::atomic<Reentry> gReentry{Reentry::kNothing};
 
-void HostScale(AEffect* e, float scale) {
-  Library::Call(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr, scale);
-}
-
 VstIntPtr VSTCALLBACK ReenteringHost(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
   if (opcode == audioMasterVersion) return 2400;
   if (opcode != audioMasterSizeWindow) return 0;
   switch (gReentry.exchange(Reentry::kNothing)) {
-    case Reentry::kScale200: HostScale(e, 2.0f); break;
+    case Reentry::kScale200: SendHostScale(e, 2.0f); break;
     case Reentry::kClose: Library::Call(e, effEditClose); break;
     case Reentry::kNothing: break;
   }
@@ -276,11 +273,11 @@ TEST(X11HostSafety, AHostAnsweringTheSizeRequestWithAScaleOrACloseIsHeard) {
   Library library;
   AEffect* e = library.Make(ReenteringHost);
   ASSERT_NE(e, nullptr);
-  HostScale(e, 1.0f);
+  SendHostScale(e, 1.0f);
   ASSERT_EQ(Library::Call(e, effEditOpen, 0, 0, Parent(host)), 1);
 
   gReentry = Reentry::kScale200;
-  ASSERT_TRUE(ReturnsInTime([e] { HostScale(e, 1.5f); })) << "a scale from inside the size request waited";
+  ASSERT_TRUE(ReturnsInTime([e] { SendHostScale(e, 1.5f); })) << "a scale from inside the size request waited";
   ERect* rect = nullptr;
   ASSERT_EQ(Library::Call(e, effEditGetRect, 0, 0, &rect), 1);
   EXPECT_EQ(rect->right - rect->left, 1156) << "the host's second scale, 200 %, is the editor's";
@@ -289,7 +286,7 @@ TEST(X11HostSafety, AHostAnsweringTheSizeRequestWithAScaleOrACloseIsHeard) {
   EXPECT_EQ(attributes.width, 1156);
 
   gReentry = Reentry::kClose;
-  ASSERT_TRUE(ReturnsInTime([e] { HostScale(e, 1.0f); })) << "a close from inside the size request waited";
+  ASSERT_TRUE(ReturnsInTime([e] { SendHostScale(e, 1.0f); })) << "a close from inside the size request waited";
   EXPECT_EQ(host.EditorWindow(), 0u) << "the editor's window outlived the close";
   Library::Call(e, effClose);
 }

@@ -289,33 +289,6 @@ TEST(EffectBase, SingleBindingWidensAndNarrowsFromTheOffset) {
   EXPECT_EQ(ob[2], 3.0f);
 }
 
-// A disconnected input reads silence in both precisions, though its scratch
-// buffer still holds what the last single-precision block widened into it.
-TEST(EffectBase, DisconnectedInputReadsSilence) {
-  TestEffect fx;
-  float a[2] = {1, 2}, b[2] = {3, 4}, oa[2], ob[2];
-  float* ins[2] = {a, b};
-  float* outs[2] = {oa, ob};
-  float* onlyA[1] = {a};
-  fx.ProcessHostSingle(ins, outs, 2, false);
-  fx.SetInputConnected(1, false);
-  fx.ProcessHostSingle(onlyA, outs, 2, false);
-  EXPECT_EQ(oa[1], 2.0f);
-  EXPECT_EQ(ob[0], 0.0f);
-  EXPECT_EQ(ob[1], 0.0f);
-
-  fx.SetInputConnected(1, true);
-  fx.ProcessHostSingle(ins, outs, 2, false);
-  fx.SetInputConnected(1, false);
-  double da[2] = {1, 2}, oda[2], odb[2] = {9, 9};
-  double* dins[1] = {da};
-  double* douts[2] = {oda, odb};
-  fx.ProcessHostDouble(dins, douts, 2);
-  EXPECT_EQ(oda[1], 2.0);
-  EXPECT_EQ(odb[0], 0.0);
-  EXPECT_EQ(odb[1], 0.0);
-}
-
 // Disconnecting a channel and changing the block size (which moves the
 // scratch buffers) both take effect on buffers already bound: the plug-in
 // reads a disconnected input's silence and writes a disconnected output's

@@ -61,13 +61,6 @@ inline KnobGesture GestureAt(int percent) {
           editor_scale::ScaledLength(kGesture.dy, s)};
 }
 
-// The host's scale message for the editor (effVendorSpecific 'PreS'), sent
-// before it opens.
-inline void SendHostScale(AEffect* e, int percent) {
-  e->dispatcher(e, effVendorSpecific, VstFourCC('P', 'r', 'e', 'S'), VstFourCC('A', 'e', 'C', 's'), nullptr,
-                static_cast<float>(percent) / 100.0f);
-}
-
 // Decaying noise bursts every 4000 frames, loud and quiet in turn, from an
 // integer generator: the same on every machine.
 std::vector<double> DrumInput(int frames, uint32_t seed);

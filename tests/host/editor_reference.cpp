@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "bitmap/PngWrite.h"
-#include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
-#include "tests/host/HostRound.h"
+#include "tests/host/OffscreenGesture.h"
+#include "tests/vst2/HostScale.h"
 
 using namespace hosttest;
 
@@ -36,36 +36,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
-  SendHostScale(effect, percent);
+  SendHostScale(effect, percent / 100.0f);
   if (!graphics || effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.0f) != 1) {
     std::fprintf(stderr, "editor_reference: the editor cannot be opened\n");
     return 1;
   }
-  graphics->Tick();
-  IModifiers left;
-  left.left = true;
-  graphics->OnMouseDown(gesture.x, gesture.y, left);
-  graphics->OnMouseDrag(gesture.x, gesture.y + gesture.dy, left);
-  graphics->OnMouseUp(gesture.x, gesture.y + gesture.dy, IModifiers());
-  graphics->Tick();
-  graphics->Tick();
-
-  BM_MemBitmap& screen = graphics->Screen();
-  Pixels pixels;
-  pixels.width = screen.GetWidth();
-  pixels.height = screen.GetHeight();
-  pixels.bgr.resize(static_cast<size_t>(pixels.width) * pixels.height * 3);
-  for (int y = 0; y < pixels.height; ++y) {
-    const int row = screen.IsFlipped() ? pixels.height - 1 - y : y;
-    const BM_Color32* from = screen.GetBits() + static_cast<size_t>(row) * screen.GetRowSpan();
-    for (int x = 0; x < pixels.width; ++x) {
-      unsigned char* to = &pixels.bgr[(static_cast<size_t>(y) * pixels.width + x) * 3];
-      to[0] = static_cast<unsigned char>(from[x]);
-      to[1] = static_cast<unsigned char>(from[x] >> 8);
-      to[2] = static_cast<unsigned char>(from[x] >> 16);
-    }
-  }
-  if (!WritePixels(pixels, argv[1]) || (argc == 3 && !WritePngFile(&screen, argv[2]))) {
+  const Pixels pixels = GestureThenPixels(graphics, gesture);
+  if (!WritePixels(pixels, argv[1]) || (argc == 3 && !WritePngFile(&graphics->Screen(), argv[2]))) {
     std::fprintf(stderr, "editor_reference: cannot write the output\n");
     return 1;
   }

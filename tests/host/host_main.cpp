@@ -21,6 +21,7 @@
 
 #include "tests/host/EditorDrive.h"
 #include "tests/host/HostRound.h"
+#include "tests/vst2/HostScale.h"
 #include "tests/vst2/PluginLibrary.h"
 
 namespace {
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
   if (referencePath || windowOut) {
     EditorSession session;
     // The editor at the size asked for, told as hosts tell it.
-    SendHostScale(effect, percent);
+    SendHostScale(effect, percent / 100.0f);
     if (!DriveEditor(effect, GestureAt(percent), &session, &what)) return Failed("editor: " + what);
     if (windowOut && !WritePixels(session.window, windowOut)) return Failed("cannot write the window's pixels");
     std::printf("morvane_test_host: editor ticked %d times before and %d after the gesture; value %.6f -> %.6f\n",

@@ -1,6 +1,5 @@
 #include "tests/lv2/Lv2TestHost.h"
 
-#include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
@@ -8,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <string>
 
 
@@ -178,33 +176,9 @@ LV2_State_Status Instance::Restore(const StateValue& value) {
 
 // ---- the VST2 library ------------------------------------------------------------------------
 
-namespace {
-VstIntPtr VSTCALLBACK SilentHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
-}  // namespace
-
-Vst2Instance::Vst2Instance(const char* path, double rate, int block) : mBlock(block) {
-  mLibrary = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (!mLibrary) return;
-  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(mLibrary, "VSTPluginMain"));
-  mEffect = entry ? entry(SilentHost) : nullptr;
-  if (!mEffect) return;
-  mEffect->dispatcher(mEffect, effOpen, 0, 0, nullptr, 0.0f);
-  mEffect->dispatcher(mEffect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-  mEffect->dispatcher(mEffect, effSetBlockSize, 0, block, nullptr, 0.0f);
-  mEffect->dispatcher(mEffect, effMainsChanged, 0, 1, nullptr, 0.0f);
-}
-
-Vst2Instance::~Vst2Instance() {
-  if (mEffect) {
-    mEffect->dispatcher(mEffect, effMainsChanged, 0, 0, nullptr, 0.0f);
-    mEffect->dispatcher(mEffect, effClose, 0, 0, nullptr, 0.0f);
-  }
-  if (mLibrary) dlclose(mLibrary);
-}
-
 void Vst2Instance::Set(int paramIdx, float value) {
   std::string text = std::to_string(static_cast<double>(value));
-  mEffect->dispatcher(mEffect, effString2Parameter, paramIdx, 0, &text[0], 0.0f);
+  Dispatch(effString2Parameter, paramIdx, 0, &text[0]);
 }
 
 void Vst2Instance::Process(const std::vector<float>& inL, const std::vector<float>& inR, std::vector<float>* outL,
@@ -219,39 +193,10 @@ void Vst2Instance::Process(const std::vector<float>& inL, const std::vector<floa
     out[1].assign(n, 0.0f);
     float* inputs[2] = {in[0].data(), in[1].data()};
     float* outputs[2] = {out[0].data(), out[1].data()};
-    mEffect->processReplacing(mEffect, inputs, outputs, static_cast<VstInt32>(n));
+    get()->processReplacing(get(), inputs, outputs, static_cast<VstInt32>(n));
     outL->insert(outL->end(), out[0].begin(), out[0].end());
     outR->insert(outR->end(), out[1].begin(), out[1].end());
     done += n;
-  }
-}
-
-std::vector<uint8_t> Vst2Instance::ProgramChunk() {
-  void* data = nullptr;
-  const VstIntPtr size = mEffect->dispatcher(mEffect, effGetChunk, 1, 0, &data, 0.0f);
-  if (size <= 0 || !data) return {};
-  return std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-}
-
-bool Vst2Instance::SetProgramChunk(const std::vector<uint8_t>& bytes) {
-  std::vector<uint8_t> copy = bytes;
-  return mEffect->dispatcher(mEffect, effSetChunk, 1, static_cast<VstIntPtr>(copy.size()), copy.data(), 0.0f) == 1;
-}
-
-// ---- the signal --------------------------------------------------------------------------------
-
-void MakeSignal(int frames, std::vector<float>* left, std::vector<float>* right) {
-  std::mt19937 random(4321);
-  left->resize(static_cast<size_t>(frames));
-  right->resize(static_cast<size_t>(frames));
-  double envelope = 0.0;
-  for (int i = 0; i < frames; ++i) {
-    if (i % 5000 == 0) envelope = (i / 5000) % 3 == 2 ? 0.08 : 0.95;
-    envelope *= 0.9993;
-    const double a = static_cast<double>(random() % 2000001) / 1000000.0 - 1.0;
-    const double b = static_cast<double>(random() % 2000001) / 1000000.0 - 1.0;
-    (*left)[static_cast<size_t>(i)] = static_cast<float>(envelope * a + 0.01 * b);
-    (*right)[static_cast<size_t>(i)] = static_cast<float>(envelope * (0.7 * a + 0.3 * b) + 0.01 * a);
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/vst2/VstDefs.h"
+#include "tests/vst2/LoadedEffect.h"
 
 namespace lv2test {
 
@@ -95,28 +96,17 @@ private:
 
 // The built VST2 library, opened and resumed at a rate and block size as a
 // host does, processing in single precision.
-class Vst2Instance {
+class Vst2Instance : public vst2test::LoadedEffect {
 public:
-  Vst2Instance(const char* path, double rate = 44100.0, int block = 1024);
-  ~Vst2Instance();
-  Vst2Instance(const Vst2Instance&) = delete;
-  Vst2Instance& operator=(const Vst2Instance&) = delete;
-  bool Ok() const { return mEffect != nullptr; }
+  explicit Vst2Instance(const char* path, double rate = 44100.0, int block = 1024)
+      : LoadedEffect(path, static_cast<float>(rate), block), mBlock(block) {}
   // A plain value through the host's text entry (effString2Parameter).
   void Set(int paramIdx, float value);
   void Process(const std::vector<float>& inL, const std::vector<float>& inR, std::vector<float>* outL,
                std::vector<float>* outR);
-  std::vector<uint8_t> ProgramChunk();
-  bool SetProgramChunk(const std::vector<uint8_t>& bytes);
 
 private:
-  void* mLibrary = nullptr;
-  AEffect* mEffect = nullptr;
   int mBlock;
 };
-
-// A deterministic stereo test signal: drum-like bursts at loud and quiet
-// levels over noise.
-void MakeSignal(int frames, std::vector<float>* left, std::vector<float>* right);
 
 }  // namespace lv2test

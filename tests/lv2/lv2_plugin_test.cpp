@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/host/HostRound.h"
 #include "tests/lv2/Lv2TestHost.h"
 #include "tests/vst2/AllocationCount.h"
 
@@ -41,7 +42,10 @@ class Lv2Plugin : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_NE(world.Plugin(), nullptr) << "the bundle " MORVANE_LV2_BUNDLE " does not describe the plug-in";
-    lv2test::MakeSignal(44100, &inL, &inR);
+    // The test host's drum input, a different one on each side.
+    const std::vector<double> left = hosttest::DrumInput(44100, 11), right = hosttest::DrumInput(44100, 23);
+    inL.assign(left.begin(), left.end());
+    inR.assign(right.begin(), right.end());
   }
 
   World world;

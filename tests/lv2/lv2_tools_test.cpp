@@ -5,17 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/tools/HostRun.h"
-
-extern char** environ;
 
 namespace {
 
@@ -25,37 +18,10 @@ const std::string kBundle = MORVANE_LV2_BUNDLE;
 const std::string kLv2Path = kBundle.substr(0, kBundle.rfind('/')) + ":/usr/lib/lv2";
 
 // Runs a program found on PATH with LV2_PATH set to the bundle's folder;
-// stdout and stderr together.
+// its output then its errors in out.
 RunResult RunTool(const std::vector<std::string>& args) {
-  ScratchDir io;
-  const std::string outPath = io / "out";
-  std::vector<std::string> envStrings{"LV2_PATH=" + kLv2Path};
-  for (char** e = environ; *e; ++e) {
-    if (std::string(*e).rfind("LV2_PATH=", 0) != 0) envStrings.emplace_back(*e);
-  }
-  std::vector<char*> envp, argv;
-  for (auto& s : envStrings) envp.push_back(&s[0]);
-  envp.push_back(nullptr);
-  std::vector<std::string> argStrings = args;
-  for (auto& a : argStrings) argv.push_back(&a[0]);
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = 0;
-  RunResult r;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
-    r.out = "cannot start " + args[0];
-    return r;
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = ReadText(outPath);
+  RunResult r = RunProgram(args, {{"LV2_PATH", kLv2Path}});
+  r.out += r.err;
   return r;
 }
 

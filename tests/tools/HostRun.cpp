@@ -20,13 +20,12 @@
 
 extern char** environ;
 
-RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv,
-                  const std::string& cwd) {
+RunResult RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv,
+                     const std::string& cwd) {
   ScratchDir io;
   const std::string outPath = io / "stdout", errPath = io / "stderr";
 
-  std::vector<std::string> argStrings{MORVANE_HOST_EXE};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
+  std::vector<std::string> argStrings = args;
   std::vector<char*> argv;
   for (auto& a : argStrings) argv.push_back(&a[0]);
   argv.push_back(nullptr);
@@ -51,10 +50,10 @@ RunResult RunHost(const std::vector<std::string>& args, const std::map<std::stri
   if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   RunResult r;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
-    r.err = std::string("posix_spawn failed: ") + std::strerror(rc);
+    r.err = "cannot start " + args[0] + ": " + std::strerror(rc);
     return r;
   }
   int status = 0;
@@ -64,6 +63,13 @@ RunResult RunHost(const std::vector<std::string>& args, const std::map<std::stri
   r.out = ReadText(outPath);
   r.err = ReadText(errPath);
   return r;
+}
+
+RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv,
+                  const std::string& cwd) {
+  std::vector<std::string> argv{MORVANE_HOST_EXE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProgram(argv, extraEnv, cwd);
 }
 
 void WriteAudio(const std::string& path, const Audio& audio) {

@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for tests that drive the morvane-host executable: run it, make
-// and read audio files, and look at what it left in a directory.
+// Helpers for tests that drive the morvane-host executable (or other
+// programs): run it, make and read audio files, and look at what it left in
+// a directory.
 #include <map>
 #include <string>
 #include <vector>
@@ -15,8 +16,14 @@ struct RunResult {
   std::string out, err;
 };
 
-// Runs morvane-host with args; extraEnv entries are added to (or replace
-// entries of) the test's own environment; cwd, when given, is its working directory.
+// Runs the program args[0] (looked up on PATH when the name has no '/')
+// with the arguments after it; extraEnv entries are added to (or replace
+// entries of) the test's own environment; cwd, when given, is its working
+// directory.
+RunResult RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {},
+                     const std::string& cwd = "");
+
+// RunProgram on morvane-host with args.
 RunResult RunHost(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {},
                   const std::string& cwd = "");
 

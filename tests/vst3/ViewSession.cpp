@@ -30,6 +30,22 @@ bool PrepareViewSession(Instance& plug, std::string* failure) {
   return true;
 }
 
+ViewHost::ViewHost() : module(MORVANE_VST3_MODULE_PATH), plug(module.Factory()) {
+  if (!module.Factory()) {
+    failure = module.Error();
+  } else if (!plug.Ok()) {
+    failure = "the factory made no instance";
+  } else if (PrepareViewSession(plug, &failure)) {
+    plug.controller->setComponentHandler(&handler);
+    view = plug.controller->createView(kEditorViewType);
+    if (!view) failure = "the controller made no editor view";
+  }
+}
+
+ViewHost::~ViewHost() {
+  if (plug.controller) plug.controller->setComponentHandler(nullptr);
+}
+
 bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double before, std::string* failure) {
   std::string seen;
   bool ok = handler.edits.size() >= 3 && handler.edits.front().what == 'b' && handler.edits.back().what == 'e';
@@ -45,9 +61,10 @@ bool GestureEditsSeen(const ComponentHandler& handler, Instance& plug, double be
       seen += text;
       last = e.value;
     }
-    ok = ok && e.id == static_cast<ParamID>(kGestureParam) && (e.what == 'p' || i == 0 || i + 1 == handler.edits.size());
+    ok = ok && e.id == static_cast<ParamID>(kGesture.param) &&
+         (e.what == 'p' || i == 0 || i + 1 == handler.edits.size());
   }
-  const double now = plug.controller->getParamNormalized(kGestureParam);
+  const double now = plug.controller->getParamNormalized(kGesture.param);
   ok = ok && last > before && now > last - 1e-12 && now < last + 1e-12;
   if (!ok) {
     char text[96];

@@ -17,12 +17,8 @@ struct ViewValue {
 };
 constexpr ViewValue kViewState[] = {{0, 0.75}, {1, 0.25}, {3, 0.875}, {4, 0.625}, {7, 0.125}};
 
-// A press on the large Attack knob, one move up by 40 pixels with the left
-// button held, and the release there.
-constexpr int kGestureParam = 0;
-constexpr int kGestureX = 108;
-constexpr int kGestureY = 126;
-constexpr int kGestureDy = -40;
+// The gesture on the editor: the test host's (HostRound.h).
+using hosttest::kGesture;
 
 // The overload lamp's parameter id.
 constexpr ParamID kViewLampId = 101;
@@ -32,6 +28,23 @@ constexpr ParamID kViewLampId = 101;
 // processor measured, relayed from its output queue. False (with *failure)
 // when the lamp did not report lit.
 bool PrepareViewSession(Instance& plug, std::string* failure);
+
+// What a view test starts from: the bundle's module, an instance set up by
+// PrepareViewSession, the host's handler on its controller, and the editor's
+// view; the view is null, and `failure` says why, when any of it is missing.
+// The handler is taken off the controller on destruction.
+struct ViewHost {
+  ViewHost();
+  ~ViewHost();
+  ViewHost(const ViewHost&) = delete;
+  ViewHost& operator=(const ViewHost&) = delete;
+
+  Module module;
+  Instance plug;
+  ComponentHandler handler;
+  IPlugView* view = nullptr;
+  std::string failure;
+};
 
 // Whether the handler saw the gesture as begin, values, end on its
 // parameter, and the controller holds the last value, above `before`.

@@ -265,43 +265,6 @@ tresult Instance::SetState(const std::vector<unsigned char>& bytes) {
 
 // ---- the VST2 library -------------------------------------------------------------------------------
 
-namespace {
-
-VstIntPtr VSTCALLBACK SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-}  // namespace
-
-Vst2Effect::Vst2Effect(const char* libraryPath) {
-  mLibrary = vst2test::OpenLibrary(libraryPath);
-  auto entry = mLibrary ? reinterpret_cast<VstPluginMainProc>(vst2test::FindSymbol(mLibrary, "VSTPluginMain"))
-                        : nullptr;
-  mEffect = entry ? entry(&SilentHost) : nullptr;
-  if (!mEffect) return;
-  Dispatch(effOpen);
-  Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-  Dispatch(effSetBlockSize, 0, 512);
-  Dispatch(effMainsChanged, 0, 1);
-}
-
-Vst2Effect::~Vst2Effect() {
-  if (mEffect) Dispatch(effClose);
-  if (mLibrary) vst2test::CloseLibrary(mLibrary);
-}
-
-VstIntPtr Vst2Effect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
-  return mEffect->dispatcher(mEffect, opcode, index, value, ptr, opt);
-}
-
-std::vector<unsigned char> Vst2Effect::ProgramChunk() const {
-  void* data = nullptr;
-  const VstIntPtr size = Dispatch(effGetChunk, 1, 0, &data);
-  if (size <= 0 || !data) return {};
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  return std::vector<unsigned char>(bytes, bytes + size);
-}
-
 void Vst2Effect::SetChannels(int channels) const {
   VstSpeakerArrangement in = {}, out = {};
   in.numChannels = out.numChannels = channels;

@@ -14,6 +14,7 @@
 #include "framework/vst3/Vst3Processor.h"
 #include "framework/vst3/Vst3Support.h"
 #include "framework/vst3/Vst3View.h"
+#include "tests/vst2/LoadedEffect.h"
 
 namespace vst3test {
 
@@ -185,25 +186,11 @@ class Instance {
 
 // The VST2 library beside it: one effect, opened and resumed like the test
 // host's VST2 round (rate 44100, block 512).
-class Vst2Effect {
+class Vst2Effect : public vst2test::LoadedEffect {
  public:
-  explicit Vst2Effect(const char* libraryPath);
-  ~Vst2Effect();
-  Vst2Effect(const Vst2Effect&) = delete;
-  Vst2Effect& operator=(const Vst2Effect&) = delete;
-
-  bool Ok() const { return mEffect != nullptr; }
-  AEffect* operator->() const { return mEffect; }
-  AEffect* get() const { return mEffect; }
-  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                     float opt = 0.0f) const;
-  std::vector<unsigned char> ProgramChunk() const;
+  explicit Vst2Effect(const char* libraryPath) : LoadedEffect(libraryPath, 44100.0f, 512) {}
   // Mono: one channel in, one out.
   void SetChannels(int channels) const;
-
- private:
-  void* mLibrary = nullptr;
-  AEffect* mEffect = nullptr;
 };
 
 // ---- helpers ---------------------------------------------------------------------------------------

@@ -4,7 +4,6 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,35 +15,11 @@ namespace hosttest {
 
 namespace {
 
-const char kFrameClass[] = "MorvaneTestHostFrame";
 const char kEditorClass[] = "IEffectWndClass";  // the editor window's class, as hosts see it
-constexpr UINT_PTR kRedrawTimerId = 2;
 
 bool Fail(std::string* failure, const std::string& what) {
   if (failure) *failure = what + " (Windows error " + std::to_string(GetLastError()) + ")";
   return false;
-}
-
-// Dispatches messages, as a host's loop does, until each editor's redraw
-// timer has ticked `ticks` times or the time runs out; the fewest ticks
-// counted.
-int Pump(const std::vector<HWND>& editors, int ticks, DWORD timeoutMs) {
-  std::vector<int> seen(editors.size(), 0);
-  auto fewest = [&] { return seen.empty() ? 0 : *std::min_element(seen.begin(), seen.end()); };
-  const DWORD start = GetTickCount();
-  while (fewest() < ticks && GetTickCount() - start < timeoutMs) {
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      continue;
-    }
-    if (msg.message == WM_TIMER && msg.wParam == kRedrawTimerId) {
-      for (size_t i = 0; i < editors.size(); ++i) seen[i] += msg.hwnd == editors[i];
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return fewest();
 }
 
 }  // namespace
@@ -60,29 +35,15 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
   if (e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f) != 1 || !rect) return Fail(failure, "no editor rectangle");
   const int width = rect->right - rect->left, height = rect->bottom - rect->top;
 
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kFrameClass;
-  if (!RegisterClassA(&wc)) return Fail(failure, "the host's window class cannot be registered");
-  RECT frameRect = {0, 0, width, height};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  AdjustWindowRect(&frameRect, style, FALSE);
-  HWND frame = CreateWindowExA(0, kFrameClass, "Morvane test host", style, 40, 40, frameRect.right - frameRect.left,
-                               frameRect.bottom - frameRect.top, nullptr, nullptr, instance, nullptr);
-  if (!frame) return Fail(failure, "the host's window cannot be made");
-  ShowWindow(frame, SW_SHOWNORMAL);
-  SetForegroundWindow(frame);
-  UpdateWindow(frame);
+  HostFrame frame(width, height, "Morvane test host");
+  if (!frame.window()) return Fail(failure, "the host's window cannot be made");
 
   bool ok = false;
   HWND editor = nullptr;
   char className[64] = {};
-  if (e->dispatcher(e, effEditOpen, 0, 0, frame, 0.0f) != 1) {
+  if (e->dispatcher(e, effEditOpen, 0, 0, frame.window(), 0.0f) != 1) {
     Fail(failure, "effEditOpen failed");
-  } else if (!(editor = GetWindow(frame, GW_CHILD)) || !GetClassNameA(editor, className, sizeof className) ||
+  } else if (!(editor = GetWindow(frame.window(), GW_CHILD)) || !GetClassNameA(editor, className, sizeof className) ||
              std::strcmp(className, kEditorClass) != 0) {
     Fail(failure, std::string("the editor is no child window of class ") + kEditorClass);
   } else {
@@ -90,16 +51,7 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
     session->valueBefore = e->getParameter(e, gesture.param);
     HostCalls().clear();
 
-    POINT press = {gesture.x, gesture.y};
-    ClientToScreen(editor, &press);
-    POINT moved = {press.x, press.y + gesture.dy};
-    ok = MouseInput(press, 0);
-    Pump({editor}, 1, 2000);
-    ok = ok && MouseInput(press, MOUSEEVENTF_LEFTDOWN);
-    Pump({editor}, 1, 2000);
-    ok = ok && MouseInput(moved, 0);
-    Pump({editor}, 1, 2000);
-    ok = ok && MouseInput(moved, MOUSEEVENTF_LEFTUP);
+    ok = MouseGesture(editor, gesture);
     session->ticksAfter = Pump({editor}, 5, 5000);
     session->valueAfter = e->getParameter(e, gesture.param);
     if (!ok) Fail(failure, "mouse input was refused");
@@ -107,8 +59,6 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
   }
   e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
   if (ok && editor && IsWindow(editor)) ok = Fail(failure, "the editor window outlived effEditClose");
-  DestroyWindow(frame);
-  UnregisterClassA(kFrameClass, instance);
   return ok;
 }
 
@@ -116,7 +66,6 @@ bool DriveEditor(AEffect* e, const KnobGesture& gesture, EditorSession* session,
 
 namespace {
 
-const char kCyclesFrameClass[] = "MorvaneTestHostCycles";
 constexpr int kCycleTicks = 3;  // redraw ticks each editor draws per cycle
 
 // Kernel handles: GetProcessHandleCount. Wine answers it with 0; there the
@@ -293,7 +242,7 @@ bool Cycle(const char* path, const char* vst3Path, HWND frame, std::string* fail
       break;
     }
     const int width = rect->right - rect->left, height = rect->bottom - rect->top;
-    hosts[i] = CreateWindowExA(0, kCyclesFrameClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, i * width, 0, width,
+    hosts[i] = CreateWindowExA(0, kHostWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, i * width, 0, width,
                                height, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hosts[i]) {
       fail("the host's window for an editor cannot be made");
@@ -335,42 +284,26 @@ bool Cycle(const char* path, const char* vst3Path, HWND frame, std::string* fail
 
 bool RunUnloadCycles(const char* path, const char* vst3Path, int cycles, int warmUp, UnloadCycles* result,
                      std::string* failure) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kCyclesFrameClass;
-  if (!RegisterClassA(&wc)) return Fail(failure, "the host's window class cannot be registered");
-  // Room for two editors of Morvane's size (578 x 299) side by side.
-  RECT frameRect = {0, 0, 1200, 320};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  AdjustWindowRect(&frameRect, style, FALSE);
-  HWND frame = CreateWindowExA(0, kCyclesFrameClass, "Morvane test host: unload cycles", style, 0, 0,
-                               frameRect.right - frameRect.left, frameRect.bottom - frameRect.top, nullptr, nullptr,
-                               instance, nullptr);
-  if (!frame) {
-    UnregisterClassA(kCyclesFrameClass, instance);
-    return Fail(failure, "the host's window cannot be made");
-  }
-  ShowWindow(frame, SW_SHOWNORMAL);
-  UpdateWindow(frame);
-
-  // A host has the common dialogs loaded for its own use. Loaded and unloaded
-  // with the library instead, they would bring Wine's print spooler library
-  // along, which leaves a mutex handle behind each time it is unloaded.
-  HMODULE dialogs = LoadLibraryA("comdlg32.dll");
+  HMODULE dialogs = nullptr;
   bool ok = true;
-  for (int n = 1; n <= cycles && ok; ++n) {
-    ok = Cycle(path, vst3Path, frame, failure);
-    if (!ok) *failure = "cycle " + std::to_string(n) + ": " + *failure;
-    result->cycles = n;
-    if (ok && n == 1) result->first = Count(&result->howCounted);
-    if (ok && n == warmUp) result->warm = Count(&result->howCounted);
-    if (ok && n == cycles) result->last = Count(&result->howCounted);
+  {
+    // Room for two editors of Morvane's size (578 x 299) side by side.
+    HostFrame frame(1200, 320, "Morvane test host: unload cycles");
+    if (!frame.window()) return Fail(failure, "the host's window cannot be made");
+    // A host has the common dialogs loaded for its own use. Loaded and
+    // unloaded with the library instead, they would bring Wine's print
+    // spooler library along, which leaves a mutex handle behind each time it
+    // is unloaded.
+    dialogs = LoadLibraryA("comdlg32.dll");
+    for (int n = 1; n <= cycles && ok; ++n) {
+      ok = Cycle(path, vst3Path, frame.window(), failure);
+      if (!ok) *failure = "cycle " + std::to_string(n) + ": " + *failure;
+      result->cycles = n;
+      if (ok && n == 1) result->first = Count(&result->howCounted);
+      if (ok && n == warmUp) result->warm = Count(&result->howCounted);
+      if (ok && n == cycles) result->last = Count(&result->howCounted);
+    }
   }
-  DestroyWindow(frame);
-  UnregisterClassA(kCyclesFrameClass, instance);
   if (dialogs) FreeLibrary(dialogs);
   return ok;
 }

@@ -1,7 +1,7 @@
 #include <vector>
 
-#include "editor/offscreen/IGraphicsOffscreen.h"
 #include "plugin/Morvane.h"
+#include "tests/host/OffscreenGesture.h"
 #include "tests/vst3/ViewSession.h"
 
 namespace vst3test {
@@ -19,30 +19,7 @@ bool RenderViewReference(hosttest::Pixels* pixels) {
   double* outs[2] = {outL.data(), outR.data()};
   e->processDoubleReplacing(e, ins, outs, 4096);
   if (e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0.0f) != 1) return false;
-  auto* graphics = static_cast<IGraphicsOffscreen*>(plug.GetEditor());
-  graphics->Tick();
-  IModifiers left;
-  left.left = true;
-  graphics->OnMouseDown(kGestureX, kGestureY, left);
-  graphics->OnMouseDrag(kGestureX, kGestureY + kGestureDy, left);
-  graphics->OnMouseUp(kGestureX, kGestureY + kGestureDy, IModifiers());
-  graphics->Tick();
-  graphics->Tick();
-
-  BM_MemBitmap& screen = graphics->Screen();
-  pixels->width = screen.GetWidth();
-  pixels->height = screen.GetHeight();
-  pixels->bgr.resize(static_cast<size_t>(pixels->width) * static_cast<size_t>(pixels->height) * 3);
-  for (int y = 0; y < pixels->height; ++y) {
-    const int row = screen.IsFlipped() ? pixels->height - 1 - y : y;
-    const BM_Color32* from = screen.GetBits() + static_cast<size_t>(row) * screen.GetRowSpan();
-    for (int x = 0; x < pixels->width; ++x) {
-      unsigned char* to = &pixels->bgr[(static_cast<size_t>(y) * static_cast<size_t>(pixels->width) + x) * 3];
-      to[0] = static_cast<unsigned char>(from[x]);
-      to[1] = static_cast<unsigned char>(from[x] >> 8);
-      to[2] = static_cast<unsigned char>(from[x] >> 16);
-    }
-  }
+  *pixels = hosttest::GestureThenPixels(static_cast<IGraphicsOffscreen*>(plug.GetEditor()), kGesture);
   e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
   return true;
 }

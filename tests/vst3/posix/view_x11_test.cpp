@@ -51,13 +51,7 @@ class RunLoopFrame : public HostObject<IPlugFrame>, public Linux::IRunLoop {
     return kResultOk;
   }
   tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override {
-    for (size_t i = 0; i < handlers.size(); ++i) {
-      if (handlers[i].handler != handler) continue;
-      handler->release();
-      handlers.erase(handlers.begin() + static_cast<long>(i));
-      return kResultOk;
-    }
-    return kInvalidArgument;
+    return Unregister(handlers, handler);
   }
   tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override {
     if (!handler || ms == 0) return kInvalidArgument;
@@ -65,15 +59,7 @@ class RunLoopFrame : public HostObject<IPlugFrame>, public Linux::IRunLoop {
     timers.push_back({handler, std::chrono::milliseconds(ms), Clock::now() + std::chrono::milliseconds(ms)});
     return kResultOk;
   }
-  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override {
-    for (size_t i = 0; i < timers.size(); ++i) {
-      if (timers[i].handler != handler) continue;
-      handler->release();
-      timers.erase(timers.begin() + static_cast<long>(i));
-      return kResultOk;
-    }
-    return kInvalidArgument;
-  }
+  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override { return Unregister(timers, handler); }
 
   // Runs the loop for ms milliseconds: waits on the descriptors until the
   // next timer is due, calls the handlers of those readable, then the
@@ -112,6 +98,18 @@ class RunLoopFrame : public HostObject<IPlugFrame>, public Linux::IRunLoop {
     std::chrono::milliseconds interval;
     Clock::time_point due;
   };
+  // Lets go of the entry for handler: released and removed.
+  template <class Entry, class H>
+  static tresult Unregister(std::vector<Entry>& entries, H* handler) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].handler != handler) continue;
+      handler->release();
+      entries.erase(entries.begin() + static_cast<long>(i));
+      return kResultOk;
+    }
+    return kInvalidArgument;
+  }
+
   std::vector<Handler> handlers;
   std::vector<Timer> timers;
   int fdCalls = 0;
@@ -142,17 +140,11 @@ hosttest::Pixels WindowPixels(x11_test::XHost& host, Window window) {
 TEST(Vst3View, X11EditorRunsOnTheHostsRunLoop) {
   x11_test::XHost host;
   ASSERT_NE(host.display, nullptr) << "needs an X display: run under xvfb-run (scripts/test.sh does)";
-  Module module(MORVANE_VST3_MODULE_PATH);
-  ASSERT_TRUE(module.Factory()) << module.Error();
-  Instance plug(module.Factory());
-  ASSERT_TRUE(plug.Ok());
+  ViewHost session;
+  ASSERT_NE(session.view, nullptr) << session.failure;
+  Instance& plug = session.plug;
+  IPlugView* view = session.view;
   std::string what;
-  ASSERT_TRUE(PrepareViewSession(plug, &what)) << what;
-  ComponentHandler handler;
-  plug.controller->setComponentHandler(&handler);
-
-  IPlugView* view = plug.controller->createView(kEditorViewType);
-  ASSERT_NE(view, nullptr);
   EXPECT_EQ(plug.controller->createView("another"), nullptr);
   ViewRect size = {};
   ASSERT_EQ(view->getSize(&size), kResultOk);
@@ -180,18 +172,18 @@ TEST(Vst3View, X11EditorRunsOnTheHostsRunLoop) {
   const Window editor = host.EditorWindow();
   ASSERT_NE(editor, 0u);
 
-  const double before = plug.controller->getParamNormalized(kGestureParam);
-  host.MoveTo(kGestureX, kGestureY);
+  const double before = plug.controller->getParamNormalized(kGesture.param);
+  host.MoveTo(kGesture.x, kGesture.y);
   frame.RunFor(50);
   host.Button(1, true);
   frame.RunFor(50);
-  host.MoveTo(kGestureX, kGestureY + kGestureDy);
+  host.MoveTo(kGesture.x, kGesture.y + kGesture.dy);
   frame.RunFor(50);
   host.Button(1, false);
   frame.RunFor(300);
   // The X connection's events came through the descriptor too.
   EXPECT_GT(frame.fdCalls, 0);
-  EXPECT_TRUE(GestureEditsSeen(handler, plug, before, &what)) << what;
+  EXPECT_TRUE(GestureEditsSeen(session.handler, plug, before, &what)) << what;
 
   hosttest::Pixels reference;
   ASSERT_TRUE(RenderViewReference(&reference));
@@ -206,7 +198,6 @@ TEST(Vst3View, X11EditorRunsOnTheHostsRunLoop) {
   view->setFrame(nullptr);
   EXPECT_EQ(view->release(), 0u);
   EXPECT_EQ(frame.ExtraReferences(), 0u);
-  plug.controller->setComponentHandler(nullptr);
 }
 
 // A view the host lets go of while attached closes the editor, and another

@@ -6,39 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
-
 #include "tests/host/win/HostWindow.h"
 #include "tests/vst3/ViewSession.h"
 
 using namespace vst3test;
 
 namespace {
-
-const char kFrameClass[] = "MorvaneVst3TestFrame";
-// The editor window's redraw timer.
-constexpr UINT_PTR kRedrawTimerId = 2;
-
-// A Windows host's side of the editor's window, as the VST2 test host
-// (tests/host/win/EditorDrive.cpp) drives it.
-
-// Dispatches messages, as a host's loop does, until the editor's redraw
-// timer has ticked `ticks` times or the time runs out; the ticks counted.
-int Pump(HWND editor, int ticks, DWORD timeoutMs) {
-  int seen = 0;
-  const DWORD start = GetTickCount();
-  while (seen < ticks && GetTickCount() - start < timeoutMs) {
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      continue;
-    }
-    if (msg.message == WM_TIMER && msg.hwnd == editor && msg.wParam == kRedrawTimerId) ++seen;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return seen;
-}
 
 // The host's frame around the view; Windows hosts lend no run loop.
 class Frame : public HostObject<IPlugFrame> {
@@ -50,17 +23,11 @@ class Frame : public HostObject<IPlugFrame> {
 };
 
 TEST(Vst3View, HwndEditorUnderWine) {
-  Module module(MORVANE_VST3_MODULE_PATH);
-  ASSERT_TRUE(module.Factory()) << module.Error();
-  Instance plug(module.Factory());
-  ASSERT_TRUE(plug.Ok());
+  ViewHost session;
+  ASSERT_NE(session.view, nullptr) << session.failure;
+  Instance& plug = session.plug;
+  IPlugView* view = session.view;
   std::string what;
-  ASSERT_TRUE(PrepareViewSession(plug, &what)) << what;
-  ComponentHandler handler;
-  plug.controller->setComponentHandler(&handler);
-
-  IPlugView* view = plug.controller->createView(kEditorViewType);
-  ASSERT_NE(view, nullptr);
   ViewRect size = {};
   ASSERT_EQ(view->getSize(&size), kResultOk);
   const int width = size.right - size.left, height = size.bottom - size.top;
@@ -68,49 +35,25 @@ TEST(Vst3View, HwndEditorUnderWine) {
   EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
 
   // 1. A top-level window of the host's, its client area the view's size.
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kFrameClass;
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  RECT frameRect = {0, 0, width, height};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  AdjustWindowRect(&frameRect, style, FALSE);
-  HWND window = CreateWindowExA(0, kFrameClass, "Morvane VST3 test host", style, 40, 40,
-                                frameRect.right - frameRect.left, frameRect.bottom - frameRect.top, nullptr, nullptr,
-                                instance, nullptr);
-  ASSERT_NE(window, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  SetForegroundWindow(window);
-  UpdateWindow(window);
+  hosttest::HostFrame host(width, height, "Morvane VST3 test host");
+  ASSERT_NE(host.window(), nullptr);
 
   // 2. The frame, then attached: the editor is a child of the window.
   Frame frame;
   ASSERT_EQ(view->setFrame(&frame), kResultOk);
-  ASSERT_EQ(view->attached(window, kPlatformTypeHWND), kResultOk);
-  HWND editor = GetWindow(window, GW_CHILD);
+  ASSERT_EQ(view->attached(host.window(), kPlatformTypeHWND), kResultOk);
+  HWND editor = GetWindow(host.window(), GW_CHILD);
   char className[64] = {};
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(GetClassNameA(editor, className, sizeof className));
   EXPECT_STREQ(className, "IEffectWndClass");
 
   // 3. Drawn by its own timer; 4. the gesture as mouse input.
-  EXPECT_GE(Pump(editor, 5, 5000), 5);
-  const double before = plug.controller->getParamNormalized(kGestureParam);
-  POINT press = {kGestureX, kGestureY};
-  ClientToScreen(editor, &press);
-  POINT moved = {press.x, press.y + kGestureDy};
-  EXPECT_TRUE(hosttest::MouseInput(press, 0));
-  Pump(editor, 1, 2000);
-  EXPECT_TRUE(hosttest::MouseInput(press, MOUSEEVENTF_LEFTDOWN));
-  Pump(editor, 1, 2000);
-  EXPECT_TRUE(hosttest::MouseInput(moved, 0));
-  Pump(editor, 1, 2000);
-  EXPECT_TRUE(hosttest::MouseInput(moved, MOUSEEVENTF_LEFTUP));
-  EXPECT_GE(Pump(editor, 5, 5000), 5);
-  EXPECT_TRUE(GestureEditsSeen(handler, plug, before, &what)) << what;
+  EXPECT_GE(hosttest::Pump({editor}, 5, 5000), 5);
+  const double before = plug.controller->getParamNormalized(kGesture.param);
+  EXPECT_TRUE(hosttest::MouseGesture(editor, kGesture));
+  EXPECT_GE(hosttest::Pump({editor}, 5, 5000), 5);
+  EXPECT_TRUE(GestureEditsSeen(session.handler, plug, before, &what)) << what;
 
   // 5. The pixels, against the Linux render.
   hosttest::Pixels shown, reference;
@@ -125,9 +68,6 @@ TEST(Vst3View, HwndEditorUnderWine) {
   view->setFrame(nullptr);
   EXPECT_EQ(view->release(), 0u);
   EXPECT_EQ(frame.ExtraReferences(), 0u);
-  plug.controller->setComponentHandler(nullptr);
-  DestroyWindow(window);
-  UnregisterClassA(kFrameClass, instance);
 }
 
 }  // namespace
